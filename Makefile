@@ -1,0 +1,47 @@
+# The two everyday commands: `make run` and `make test`.
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test asan fuzz bench clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+# Copies the shipped template with macro expansion and preprocessing, then shows it.
+run: build
+	@rm -rf $(BUILD)/example && mkdir -p $(BUILD)/example
+	cd examples && ../$(BUILD)/bin/cp -expandmacros -preprocess -makedir \
+	    -D BOARD=TR-M4 -D FLASH_SIZE=512K -D RAM_SIZE=128K -D USE_BOOTLOADER=1 \
+	    board.ld.in ../$(BUILD)/example/
+	@echo "--- $(BUILD)/example/board.ld.in"
+	@cat $(BUILD)/example/board.ld.in
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+asan:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DTESSA_SANITIZE=ON -DTESSA_BENCH=OFF"
+
+# libFuzzer targets (clang); see fuzz/run.sh.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTESSA_FUZZ=ON -DTESSA_TESTS=OFF \
+	    -DTESSA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j$(JOBS)
+
+bench: build
+	bench/run.sh
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz
