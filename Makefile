@@ -36,6 +36,7 @@ asan:
 
 # libFuzzer targets (clang); see fuzz/run.sh.
 fuzz: deps
+	@tools/install-deps.sh tools/fuzz-packages.txt
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DTESSA_FUZZ=ON -DTESSA_TESTS=OFF \
 	    -DTESSA_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j$(JOBS)

@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in tools/packages.txt that are not installed yet:
+# Installs the Debian packages of a list file (default tools/packages.txt) that are
+# not installed yet:
 # with apt-get as root, through sudo otherwise.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+list=${1:-$here/packages.txt}
 missing=()
 while read -r package; do
     case "$package" in ''|'#'*) continue ;; esac
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
         missing+=("$package")
     fi
-done < "$here/packages.txt"
+done < "$list"
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "installing missing packages: ${missing[*]}"
