@@ -1,5 +1,24 @@
 # Helpers shared by the subsystem, app and test directories.
 
+# TESSA_ONLY: when set, only the src/, apps/, tests/, bench/ and fuzz/ folders whose
+# names it lists are configured (e.g. "qtx;projectsystem;cp"), so that one subsystem
+# can be built while another is half-written in the same tree.
+set(TESSA_ONLY "" CACHE STRING "Configure only these subsystem and app folders")
+
+# tessa_add_subdirectories(PARENT): every PARENT/*/CMakeLists.txt that TESSA_ONLY allows.
+function(tessa_add_subdirectories parent)
+    file(GLOB dirs LIST_DIRECTORIES true ${parent}/*)
+    list(SORT dirs)
+    foreach(dir ${dirs})
+        get_filename_component(name ${dir} NAME)
+        if(EXISTS ${dir}/CMakeLists.txt)
+            if(NOT TESSA_ONLY OR name IN_LIST TESSA_ONLY OR name STREQUAL "common")
+                add_subdirectory(${dir})
+            endif()
+        endif()
+    endforeach()
+endfunction()
+
 # tessa_add_library(NAME SOURCES... [LIBS libs...])
 # A subsystem's static library; its headers are included as <subsystem/header.h>
 # from the src/ directory.
