@@ -1,0 +1,125 @@
+#include "loadfile/addressrange.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AddressRangeTest, ReversedBoundsAreSwapped)
+{
+    const AddressRange range(0x200, 0x100);
+    EXPECT_EQ(range.start(), 0x100u);
+    EXPECT_EQ(range.end(), 0x200u);
+    EXPECT_EQ(range.length(), 0x101u);
+}
+
+TEST(AddressRangeListTest, MergesAdjacentRangesOfTheSameKind)
+{
+    AddressRangeList list;
+    list.insert(0x100, 0x1FF, AccessKind::ReadWrite, QString(), true);
+    list.insert(0x200, 0x2FF, AccessKind::ReadWrite, QString(), true);
+    ASSERT_EQ(list.count(), 1);
+    EXPECT_EQ(list.at(0).start(), 0x100u);
+    EXPECT_EQ(list.at(0).end(), 0x2FFu);
+    list.insert(0x300, 0x3FF, AccessKind::ReadOnly, QString(), true);
+    EXPECT_EQ(list.count(), 2);
+}
+
+TEST(AddressRangeListTest, MergeFoldsEverythingTheGrowingRangeReaches)
+{
+    AddressRangeList list;
+    list.insert(0x000, 0x0FF, AccessKind::ReadWrite, "a", true);
+    list.insert(0x300, 0x3FF, AccessKind::ReadWrite, "b", true);
+    list.insert(0x180, 0x1FF, AccessKind::ReadOnly, "c", true);
+    list.insert(0x500, 0x5FF, AccessKind::ReadWrite, "d", true);
+    // Overlaps b, adjoins a; the grown range then adjoins nothing else.
+    list.insert(0x100, 0x310, AccessKind::ReadWrite, "e", true);
+    EXPECT_EQ(list.toText(), "0x0 - 0x3ff : readwrite\n"
+                             "0x180 - 0x1ff : readonly\n"
+                             "0x500 - 0x5ff : readwrite\n");
+}
+
+TEST(AddressRangeListTest, WithoutMergeRangesStaySortedAndSeparate)
+{
+    AddressRangeList list;
+    list.insert(0x300, 0x3FF);
+    list.insert(0x100, 0x1FF, AccessKind::WriteOnly);
+    list.insert(0x100, 0x4FF);
+    EXPECT_EQ(list.toText(), "0x100 - 0x1ff : writeonly\n"
+                             "0x100 - 0x4ff : readwrite\n"
+                             "0x300 - 0x3ff : readwrite\n");
+}
+
+TEST(AddressRangeListTest, AdjacencyStopsAtTheThirtyTwoBitEnd)
+{
+    AddressRangeList list;
+    list.insert(0x100000000ull, 0x1000000FFull, AccessKind::ReadWrite, QString(), true);
+    list.insert(0xFFFFFF00u, 0xFFFFFFFFu, AccessKind::ReadWrite, QString(), true);
+    EXPECT_EQ(list.count(), 2);
+    list.insert(0x0, 0xFF, AccessKind::ReadWrite, QString(), true);
+    list.insert(0x100, 0x1FF, AccessKind::ReadWrite, QString(), true);
+    EXPECT_EQ(list.count(), 3);
+}
+
+TEST(AddressRangeListTest, Lookups)
+{
+    AddressRangeList list;
+    list.insert(0x1000, 0x1FFF, AccessKind::ReadOnly, "flash");
+    list.insert(0x2000, 0x2FFF, AccessKind::ReadOnly);
+    list.insert(0x3000, 0x3FFF, AccessKind::ReadWrite);
+    list.insert(0x5000, 0x5FFF, AccessKind::ReadWrite);
+
+    ASSERT_NE(list.findContaining(0x1800), nullptr);
+    EXPECT_EQ(list.findContaining(0x1800)->name(), "flash");
+    EXPECT_EQ(list.findContaining(0x4000), nullptr);
+    EXPECT_NE(list.findContaining(0x1000, 0x1FFF), nullptr);
+    EXPECT_EQ(list.findContaining(0x1000, 0x2000), nullptr);
+
+    EXPECT_TRUE(list.intersects(0x4000, 0x5000));
+    EXPECT_FALSE(list.intersects(0x4000, 0x4FFF));
+
+    EXPECT_TRUE(list.covers(0x1800, 0x2800));   // chain of two readonly ranges
+    EXPECT_TRUE(list.covers(0x2800, 0x1800));   // order does not matter
+    EXPECT_FALSE(list.covers(0x2800, 0x3800));  // kinds differ
+    EXPECT_FALSE(list.covers(0x3800, 0x5800));  // gap
+    EXPECT_TRUE(list.covers(0x5000, 0x5000));
+
+    EXPECT_EQ(list.count(), 4);
+    EXPECT_EQ(list.totalLength(), 0x4000u);
+    EXPECT_EQ(list.totalLength(true), 0x5000u);
+}
+
+TEST(AddressRangeListTest, ListAgainstList)
+{
+    AddressRangeList map;
+    map.insert(0x0, 0xFFFF);
+    map.insert(0x20000000, 0x2000FFFF);
+    AddressRangeList inside;
+    inside.insert(0x100, 0x1FF);
+    inside.insert(0x20000000, 0x20000003);
+    AddressRangeList straddling;
+    straddling.insert(0xFF00, 0x100FF);
+
+    EXPECT_TRUE(map.containsAll(inside));
+    EXPECT_FALSE(map.containsAll(straddling));
+    EXPECT_TRUE(map.containsAll(AddressRangeList()));
+    EXPECT_TRUE(map.intersectsAny(straddling));
+    AddressRangeList elsewhere;
+    elsewhere.insert(0x10000, 0x1FFFFFFF);
+    EXPECT_FALSE(map.intersectsAny(elsewhere));
+}
+
+TEST(AddressRangeListTest, RemoveClosesTheGap)
+{
+    AddressRangeList list;
+    list.insert(1, 1);
+    list.insert(2, 2);
+    list.insert(3, 3);
+    list.remove(1);
+    list.remove(7);
+    ASSERT_EQ(list.count(), 2);
+    EXPECT_EQ(list.at(1).start(), 3u);
+    EXPECT_EQ(list.totalLength(), 2u);
+    EXPECT_EQ(AddressRangeList().totalLength(true), 0u);
+}
+
+} // namespace
