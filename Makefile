@@ -2,6 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build run test asan fuzz bench clean
 
@@ -23,9 +24,9 @@ run: build
 	@rm -rf $(BUILD)/example && mkdir -p $(BUILD)/example
 	cd examples && ../$(BUILD)/bin/cp -expandmacros -preprocess -makedir \
 	    -D BOARD=TR-M4 -D FLASH_SIZE=512K -D RAM_SIZE=128K -D USE_BOOTLOADER=1 \
-	    board.ld.in ../$(BUILD)/example/
-	@echo "--- $(BUILD)/example/board.ld.in"
-	@cat $(BUILD)/example/board.ld.in
+	    board.ld.in ../$(BUILD)/example/board.ld
+	@echo "--- $(BUILD)/example/board.ld"
+	@cat $(BUILD)/example/board.ld
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

@@ -59,7 +59,7 @@ public:
     static constexpr int maxIndirectDepth = 100;
     /// At most this many indirect files are read in one run, so that files naming
     /// themselves several times cannot multiply without end.
-    static constexpr int maxIndirectFiles = 100000;
+    static constexpr int maxIndirectFiles = 10000;
 
 protected:
     void addOption(const QString &name, Kind kind, const Handler &handler,
