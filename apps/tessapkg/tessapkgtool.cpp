@@ -1,0 +1,251 @@
+#include "tessapkgtool.h"
+
+#include "tessapkgoptions.h"
+
+#include "package/packagearchive.h"
+#include "package/packagearchivefile.h"
+#include "qtx/diagnosticsink.h"
+#include "qtx/hexception.h"
+#include "qtx/pathvalue.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegExp>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+
+namespace {
+
+// A failure of the command line itself, reported like an archive failure.
+struct UsageError
+{
+    QString message;
+};
+
+struct Command
+{
+    const char *name;
+    int minArguments;
+    int maxArguments;  // -1: any number
+    QStringList options;
+    int (TessapkgTool::*run)(const TessapkgOptions &);
+};
+
+qint64 parseOffset(const TessapkgOptions &options)
+{
+    if (!options.offsetGiven)
+        return 0;
+    bool ok = false;
+    const qint64 offset = options.offset.toLongLong(&ok, 0);
+    if (!ok || offset < 0)
+        throw UsageError{"invalid offset " + options.offset};
+    return offset;
+}
+
+void writeOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+// "%06o %10u yyyy-MM-dd hh:mm:ss NAME", and " -> TARGET" for a link.
+QByteArray listLine(PackageArchive &archive, PackageArchiveFile *entry)
+{
+    char fields[32];
+    std::snprintf(fields, sizeof fields, "%06o %10u ", entry->mode(), entry->size());
+    QByteArray line = fields;
+    line += entry->modificationTime().toUTC().toString("yyyy-MM-dd hh:mm:ss").toLatin1();
+    line += ' ' + entry->name().toLocal8Bit();
+    if (entry->isSymbolicLink())
+        line += " -> " + archive.content(entry);
+    return line + '\n';
+}
+
+bool matchesAny(const QString &name, const QList<QRegExp> &patterns)
+{
+    return std::any_of(patterns.begin(), patterns.end(),
+                       [&](const QRegExp &pattern) { return pattern.exactMatch(name); });
+}
+
+} // namespace
+
+int TessapkgTool::run(const QStringList &arguments)
+{
+    DiagnosticSink *sink = DiagnosticSink::instance();
+    TessapkgOptions options(sink);
+    options.parse(arguments, 1);
+    if (options.help) {
+        const QByteArray text = TessapkgOptions::usageText();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        return 0;
+    }
+    if (sink->errorCount() != 0)
+        return 1;
+
+    static const Command commands[] = {
+        {"list", 1, 1, {"-offset"}, &TessapkgTool::list},
+        {"create", 2, -1, {"-version", "-bzip2", "-level", "-nofollow"}, &TessapkgTool::create},
+        {"extract", 2, -1, {"-overwrite", "-offset"}, &TessapkgTool::extract},
+        {"compare", 2, 2, {"-text", "-times", "-modes"}, &TessapkgTool::compare},
+        {"probe", 1, 1, {}, &TessapkgTool::probe},
+    };
+    try {
+        if (options.positional.isEmpty())
+            throw UsageError{"no command given (tessapkg -help shows the usage)"};
+        const QString name = options.positional.takeFirst();
+        const auto command = std::find_if(std::begin(commands), std::end(commands),
+                                          [&](const Command &c) { return name == c.name; });
+        if (command == std::end(commands))
+            throw UsageError{"unknown command " + name};
+        for (const QString &option : options.givenOptions()) {
+            if (!command->options.contains(option))
+                throw UsageError{"option " + option + " does not apply to " + name};
+        }
+        const int count = options.positional.size();
+        if (count < command->minArguments)
+            throw UsageError{"missing arguments for " + name};
+        if (command->maxArguments >= 0 && count > command->maxArguments)
+            throw UsageError{"too many arguments for " + name};
+        return (this->*command->run)(options);
+    } catch (const UsageError &error) {
+        sink->error() << error.message << std::endl;
+    } catch (const HException &error) {
+        sink->error() << error.message() << std::endl;
+    }
+    return 1;
+}
+
+int TessapkgTool::list(const TessapkgOptions &options)
+{
+    PackageArchive archive;
+    archive.setFileName(options.positional.at(0));
+    archive.open(parseOffset(options));
+    for (PackageArchiveFile *entry : archive.entries())
+        writeOut(listLine(archive, entry));
+    return 0;
+}
+
+int TessapkgTool::create(const TessapkgOptions &options)
+{
+    PackageArchive archive;
+    int version = 2;
+    if (options.versionGiven) {
+        if (options.version != "1" && options.version != "2")
+            throw UsageError{"invalid version " + options.version};
+        version = options.version.toInt();
+    }
+    int level = -1;
+    if (options.levelGiven) {
+        bool ok = false;
+        level = options.level.toInt(&ok);
+        if (!ok)
+            throw UsageError{"invalid level " + options.level};
+    }
+    // bzip2's block size is the level, and there are no blocks of size 0.
+    if (options.bzip2 && version == 2 && level == 0)
+        throw UsageError{QStringLiteral("level 0 is not available with -bzip2")};
+    archive.setVersion(version);
+    archive.setCompressionAlgorithm(options.bzip2 ? PackageArchive::bzip2Algorithm
+                                                  : PackageArchive::zlibAlgorithm);
+    m_follow = !options.noFollow;
+    archive.setFollowSymbolicLinks(m_follow);
+    archive.buildIndex();
+    for (int i = 1; i < options.positional.size(); ++i) {
+        const QString &path = options.positional.at(i);
+        QString name = PathValue::clean(path);
+        while (name.startsWith(QLatin1Char('/')))
+            name.remove(0, 1);
+        if (name == QLatin1String("..") || name.startsWith(QLatin1String("../")))
+            throw HException("unsafe entry name " + name);
+        addPath(archive, path, name);
+    }
+    archive.saveAs(options.positional.at(0), level);
+    return 0;
+}
+
+// Files and links become entries; directories are walked; anything else (devices,
+// pipes, sockets) is left out. A link to a directory is walked only when links are
+// followed, and never into a directory that is already being walked.
+void TessapkgTool::addPath(PackageArchive &archive, const QString &path, const QString &name)
+{
+    const QByteArray local = QFile::encodeName(path);
+    struct stat status;
+    if (lstat(local.constData(), &status) != 0) {
+        archive.addFile(path, name);  // reports the missing path
+        return;
+    }
+    if (S_ISLNK(status.st_mode)) {
+        struct stat target;
+        if (m_follow && stat(local.constData(), &target) == 0 && S_ISDIR(target.st_mode))
+            addDirectory(archive, path, name);
+        else if (!m_follow || stat(local.constData(), &target) != 0 || S_ISREG(target.st_mode))
+            archive.addFile(path, name);
+        return;
+    }
+    if (S_ISDIR(status.st_mode))
+        addDirectory(archive, path, name);
+    else if (S_ISREG(status.st_mode))
+        archive.addFile(path, name);
+}
+
+void TessapkgTool::addDirectory(PackageArchive &archive, const QString &path, const QString &name)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (m_walking.contains(canonical))
+        return;
+    m_walking.insert(canonical);
+    QStringList children = QDir(path).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::sort(children.begin(), children.end());
+    const QString prefix = name.isEmpty() ? QString() : name + QLatin1Char('/');
+    for (const QString &child : children)
+        addPath(archive, path + QLatin1Char('/') + child, prefix + child);
+    m_walking.remove(canonical);
+}
+
+int TessapkgTool::extract(const TessapkgOptions &options)
+{
+    PackageArchive archive;
+    archive.setFileName(options.positional.at(0));
+    archive.open(parseOffset(options));
+    const QString directory = options.positional.at(1);
+    const QStringList patterns = options.positional.mid(2);
+    if (!QDir().mkpath(directory))
+        throw UsageError{"cannot create directory " + directory};
+    if (patterns.isEmpty()) {
+        archive.extractAll(directory, options.overwrite);
+        return 0;
+    }
+    QList<QRegExp> wildcards;
+    for (const QString &pattern : patterns) {
+        wildcards.append(QRegExp(pattern, Qt::CaseSensitive, QRegExp::Wildcard));
+        if (!archive.findFirstMatching(pattern))
+            throw UsageError{"no entry matches " + pattern};
+    }
+    for (PackageArchiveFile *entry : archive.entries())
+        entry->setMarked(matchesAny(entry->name(), wildcards));
+    archive.extractMarked(directory, options.overwrite);
+    return 0;
+}
+
+int TessapkgTool::compare(const TessapkgOptions &options)
+{
+    PackageArchive first(options.positional.at(0));
+    PackageArchive second(options.positional.at(1));
+    first.buildIndex();
+    second.buildIndex();
+    const int differences = first.compare(second, options.text, options.times, options.modes);
+    return differences == 0 ? 0 : 1;
+}
+
+int TessapkgTool::probe(const TessapkgOptions &options)
+{
+    PackageArchive archive;
+    const bool isArchive = archive.probe(options.positional.at(0));
+    writeOut(isArchive ? "yes\n" : "no\n");
+    return isArchive ? 0 : 1;
+}

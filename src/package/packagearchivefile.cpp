@@ -1,0 +1,10 @@
+#include "packagearchivefile.h"
+
+PackageArchiveFile::PackageArchiveFile() : m_data(std::make_unique<PackageArchiveData>()) {}
+
+PackageArchiveFile::PackageArchiveFile(const PackageArchiveData &data)
+    : m_data(std::make_unique<PackageArchiveData>(data))
+{
+}
+
+PackageArchiveFile::~PackageArchiveFile() = default;
