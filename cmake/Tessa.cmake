@@ -51,6 +51,6 @@ function(tessa_add_test name)
     if(ARG_TOOLS)
         add_dependencies(${name} ${ARG_TOOLS})
     endif()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()
