@@ -21,6 +21,7 @@ DiagnosticSink::~DiagnosticSink()
 std::ostream &DiagnosticSink::error()
 {
     ++m_errorCount;
+    m_stream.clear();  // a text the previous message could not encode must not mute this one
     m_stream << m_programName.constData() << ": error: ";
     return m_stream;
 }
