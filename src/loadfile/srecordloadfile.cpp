@@ -1,0 +1,61 @@
+#include "srecordloadfile.h"
+
+#include "loadfile/textloadfilereader_p.h"
+
+SRecordLoadFile::SRecordLoadFile(const QString &fileName)
+{
+    TextLineReader reader(fileName, 530);
+    try {
+        while (reader.next())
+            readRecord(reader.line(), reader.length());
+    } catch (const HException &error) {
+        reader.fail(error);
+    }
+}
+
+void SRecordLoadFile::readRecord(const char *line, int length)
+{
+    if (length < 1 || line[0] != 'S')
+        throw HException("no leading 'S' character");
+    const char type = length > 1 ? line[1] : '\0';
+    HexRecordDecoder record(line, length, 2);
+    const int count = record.byte();
+    switch (type) {
+    case '0':
+        for (int i = 0; i < count - 1; ++i)
+            record.byte();
+        break;
+    case '1':
+    case '2':
+    case '3': {
+        const int addressBytes = type - '0' + 1;
+        const quint32 address = record.bigEndian(addressBytes);
+        const int dataBytes = count - addressBytes - 1;
+        quint8 bytes[255];
+        if (dataBytes > 0)
+            record.bytes(bytes, dataBytes);
+        const quint8 expected = quint8(~record.sum());
+        if (record.byte() != expected)
+            throw HException("invalid checksum");
+        ++m_dataRecords;
+        appendData(address, bytes, dataBytes > 0 ? quint32(dataBytes) : 0);
+        return;
+    }
+    case '5':
+        // The count is checked before the checksum of its record.
+        if (record.bigEndian(2) != m_dataRecords)
+            throw HException("incorrect data record count");
+        break;
+    case '7':
+    case '8':
+    case '9':
+        setStartAddress(record.bigEndian('9' - type + 2));
+        break;
+    default:
+        // S4, S6 and unknown types: the checksum follows the count.
+        break;
+    }
+    const quint8 expected = quint8(~record.sum());
+    if (record.byte() != expected)
+        throw HException("invalid checksum");
+}

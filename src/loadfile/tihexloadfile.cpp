@@ -1,0 +1,48 @@
+#include "tihexloadfile.h"
+
+#include "loadfile/textloadfilereader_p.h"
+
+TIHexLoadFile::TIHexLoadFile(const QString &fileName)
+{
+    TextLineReader reader(fileName, 64);
+    try {
+        while (reader.next()) {
+            const char *line = reader.line();
+            if (line[0] == 'q')
+                return;
+            if (line[0] == '@')
+                readAddress(line, reader.length());
+            else
+                readData(line, reader.length());
+        }
+        throw HException("unexpected end of file");
+    } catch (const HException &error) {
+        reader.fail(error);
+    }
+}
+
+void TIHexLoadFile::readAddress(const char *line, int length)
+{
+    // Digits run up to the first blank or control character. Anything else that is
+    // not a hex digit poisons the address rather than failing the file.
+    quint32 address = 0;
+    for (int i = 1; i < length && static_cast<unsigned char>(line[i]) > 32; ++i) {
+        const int digit = hexDigitValue(line[i]);
+        address = digit < 0 ? 0xFFFFFFFFu : (address << 4) | quint32(digit);
+    }
+    m_address = address;
+}
+
+void TIHexLoadFile::readData(const char *line, int length)
+{
+    // Pairs at 0, 3, 6, ...: the separators are not examined, and a line end counts
+    // towards the length so that "01 02 03" reads three bytes with or without one.
+    const int count = (length + 1) / 3;
+    quint8 bytes[64];
+    for (int i = 0; i < count; ++i) {
+        HexRecordDecoder pair(line, length, 3 * i);
+        bytes[i] = pair.byte();
+    }
+    appendData(m_address, bytes, quint32(count));
+    m_address += quint32(count);
+}
