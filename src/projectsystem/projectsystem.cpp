@@ -417,9 +417,6 @@ void ProjectSystem::progress(const QString &)
 bool ProjectSystem::runLoadCommand(const QString &command, const QStringList &environment,
                                    const QString &workingDirectory, QString *error)
 {
-    const QStringList words = QProcess::splitCommand(command);
-    if (words.isEmpty())
-        return true;
     QProcessEnvironment processEnvironment = QProcessEnvironment::systemEnvironment();
     for (const QString &entry : environment) {
         const int equals = entry.indexOf(QLatin1Char('='));
@@ -434,12 +431,16 @@ bool ProjectSystem::runLoadCommand(const QString &command, const QStringList &en
     // The commands' output is not ours to show; the exit status is what counts.
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(words.first(), words.mid(1));
-    if (!process.waitForStarted(-1)) {
+    // Through the shell, so that a command line quotes and redirects as users expect;
+    // the shell's status 127 means it could not find the command.
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command});
+    const bool started = process.waitForStarted(-1);
+    if (started)
+        process.waitForFinished(-1);
+    if (!started || (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 127)) {
         *error = "solution load command \"" + command + "\" not found";
         return false;
     }
-    process.waitForFinished(-1);
     if (process.exitStatus() != QProcess::NormalExit) {
         *error = "solution load command failed (crashed): " + command;
         return false;

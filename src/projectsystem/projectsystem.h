@@ -158,7 +158,7 @@ public:
     /// Progress texts of long operations ("Loading solution x.hzp").
     virtual void progress(const QString &text);
     /// Runs one load command; false with a message in `error` on failure. The base
-    /// version starts it as a child process and waits for it.
+    /// version runs it through /bin/sh -c as a child process and waits for it.
     virtual bool runLoadCommand(const QString &command, const QStringList &environment,
                                 const QString &workingDirectory, QString *error);
 

@@ -325,9 +325,11 @@ bool Parser::readStartTag()
 // attribute -> name ( space* "=" space* ( '"' text '"' | "'" text "'" ) )?
 bool Parser::readAttributes(XMLElement *element, bool *selfClosing)
 {
+    bool separated = false;  // attributes must be separated by white space
     for (;;) {
         const char *before = m_p;
         skipSpace();
+        separated = separated || m_p != before;
         if (m_p >= m_end)
             return false;
         if (*m_p == '>') {
@@ -340,13 +342,14 @@ bool Parser::readAttributes(XMLElement *element, bool *selfClosing)
             return true;
         }
         const char *nameEnd = readName(m_p);
-        if (nameEnd == m_p || m_p == before)
+        if (nameEnd == m_p || !separated)
             return false;
         const QByteArray name(m_p, int(nameEnd - m_p));
         m_p = nameEnd;
         skipSpace();
         if (m_p >= m_end || *m_p != '=') {
             element->setAttributeWithoutValue(name);
+            separated = m_p != nameEnd;
             continue;
         }
         ++m_p;
@@ -359,6 +362,7 @@ bool Parser::readAttributes(XMLElement *element, bool *selfClosing)
             return false;
         element->setAttribute(name, XMLReader::decode(m_p + 1, close));
         m_p = close + 1;
+        separated = false;
     }
 }
 
