@@ -1,0 +1,132 @@
+#include "codebuffer.h"
+
+#include "loadfile/binarybuffer.h"
+#include "loadfile/hexbuffer.h"
+#include "loadfile/intelhexbuffer.h"
+#include "loadfile/srecordbuffer.h"
+#include "loadfile/tihexbuffer.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace {
+
+constexpr size_t outputCapacity = 1 << 18;
+
+struct HexPairTable
+{
+    char pairs[512];
+};
+
+constexpr HexPairTable makeHexPairTable()
+{
+    HexPairTable table{};
+    const char digits[] = "0123456789ABCDEF";
+    for (int i = 0; i < 256; ++i) {
+        table.pairs[2 * i] = digits[i >> 4];
+        table.pairs[2 * i + 1] = digits[i & 15];
+    }
+    return table;
+}
+
+constexpr HexPairTable hexPairs = makeHexPairTable();
+
+} // namespace
+
+char *putHexByte(char *out, quint8 value)
+{
+    out[0] = hexPairs.pairs[2 * value];
+    out[1] = hexPairs.pairs[2 * value + 1];
+    return out + 2;
+}
+
+CodeBuffer::CodeBuffer(const QString &fileName, bool binary)
+    : m_output(new char[outputCapacity])
+{
+    m_file = std::fopen(QFile::encodeName(fileName).constData(), binary ? "wb" : "w");
+}
+
+CodeBuffer::~CodeBuffer()
+{
+    flush();
+    if (m_file)
+        std::fclose(m_file);
+}
+
+void CodeBuffer::putBytes(const quint8 *bytes, quint32 count)
+{
+    for (quint32 i = 0; i < count; ++i)
+        putByte(bytes[i]);
+}
+
+void CodeBuffer::output(const char *text, size_t length)
+{
+    if (!m_file)
+        return;
+    if (m_outputLength + length > outputCapacity) {
+        flush();
+        if (length > outputCapacity) {
+            m_failed |= std::fwrite(text, 1, length, m_file) != length;
+            return;
+        }
+    }
+    std::memcpy(m_output.get() + m_outputLength, text, length);
+    m_outputLength += length;
+}
+
+void CodeBuffer::flush()
+{
+    if (m_file && m_outputLength) {
+        m_failed |= std::fwrite(m_output.get(), 1, m_outputLength, m_file) != m_outputLength;
+        m_failed |= std::fflush(m_file) != 0;
+    }
+    m_outputLength = 0;
+}
+
+RecordCodeBuffer::RecordCodeBuffer(const QString &fileName, bool splitAt64KiB)
+    : CodeBuffer(fileName, false), m_splitAt64KiB(splitAt64KiB)
+{
+}
+
+void RecordCodeBuffer::setAddress(quint32 address)
+{
+    if (address == m_address)
+        return;
+    writePending();
+    m_recordStart = m_address = address;
+}
+
+void RecordCodeBuffer::putByte(quint8 value)
+{
+    store(value);
+}
+
+void RecordCodeBuffer::putBytes(const quint8 *bytes, quint32 count)
+{
+    for (quint32 i = 0; i < count; ++i)
+        store(bytes[i]);
+}
+
+void RecordCodeBuffer::writePending()
+{
+    const quint32 count = m_address - m_recordStart;
+    if (count)
+        writeRecord(m_record, count);
+    m_recordStart = m_address;
+}
+
+std::unique_ptr<CodeBuffer> createCodeBuffer(const QString &formatName, const QString &fileName)
+{
+    if (formatName == QLatin1String("hex"))
+        return std::make_unique<IntelHexBuffer>(fileName);
+    if (formatName == QLatin1String("lst"))
+        return std::make_unique<HexBuffer>(fileName);
+    if (formatName == QLatin1String("srec"))
+        return std::make_unique<SRecordBuffer>(fileName);
+    if (formatName == QLatin1String("bin"))
+        return std::make_unique<BinaryBuffer>(fileName);
+    if (formatName == QLatin1String("txt"))
+        return std::make_unique<TIHexBuffer>(fileName);
+    return nullptr;
+}
