@@ -1,0 +1,157 @@
+#include "expressionvalue.h"
+
+#include "parserexception.h"
+
+#include <QLocale>
+
+#include <cstring>
+
+ExpressionValue ExpressionValue::boolean(bool value)
+{
+    ExpressionValue v;
+    v.kind = Kind::Boolean;
+    v.data = value ? 1 : 0;
+    v.size = 1;
+    return v;
+}
+
+ExpressionValue ExpressionValue::signedInteger(qint64 value, quint32 size)
+{
+    ExpressionValue v;
+    v.kind = Kind::Signed;
+    v.data = quint64(value);
+    v.size = size;
+    v.normalise();
+    return v;
+}
+
+ExpressionValue ExpressionValue::unsignedInteger(quint64 value, quint32 size)
+{
+    ExpressionValue v;
+    v.kind = Kind::Unsigned;
+    v.data = value;
+    v.size = size;
+    v.normalise();
+    return v;
+}
+
+ExpressionValue ExpressionValue::floating(double value, quint32 size)
+{
+    ExpressionValue v;
+    v.kind = Kind::Float;
+    v.size = size;
+    if (size == 4)
+        value = double(float(value));
+    std::memcpy(&v.data, &value, sizeof value);
+    return v;
+}
+
+ExpressionValue ExpressionValue::string(const QString &text)
+{
+    ExpressionValue v;
+    v.kind = Kind::String;
+    v.size = 0;
+    v.text = text;
+    return v;
+}
+
+ExpressionValue ExpressionValue::markerValue(std::shared_ptr<ExpressionMarker> marker)
+{
+    ExpressionValue v;
+    v.kind = Kind::Marker;
+    v.size = 0;
+    v.marker = std::move(marker);
+    return v;
+}
+
+double ExpressionValue::toDouble() const
+{
+    switch (kind) {
+    case Kind::Float: {
+        double d;
+        std::memcpy(&d, &data, sizeof d);
+        return d;
+    }
+    case Kind::Unsigned:
+        return double(data);
+    case Kind::Boolean:
+        return data ? 1.0 : 0.0;
+    default:
+        return double(qint64(data));
+    }
+}
+
+void ExpressionValue::normalise()
+{
+    if (size == 0 || size >= 8 || !isInteger())
+        return;
+    const unsigned bits = size * 8;
+    const quint64 mask = (quint64(1) << bits) - 1;
+    data &= mask;
+    if (kind == Kind::Signed && (data >> (bits - 1)) != 0)
+        data |= ~mask;
+}
+
+QString ExpressionValue::typeName() const
+{
+    static const char *const signedNames[] = {"short", nullptr, "int", nullptr, nullptr,
+                                              nullptr, "long long"};
+    static const char *const unsignedNames[] = {"unsigned short", nullptr, "unsigned int",
+                                                nullptr, nullptr, nullptr,
+                                                "unsigned long long"};
+    switch (kind) {
+    case Kind::Boolean:
+        return QStringLiteral("boolean");
+    case Kind::Signed:
+        if (size == 1)
+            return typeFlag == byteFlag ? QStringLiteral("byte") : QStringLiteral("char");
+        if (size >= 2 && size <= 8 && signedNames[size - 2])
+            return QLatin1String(signedNames[size - 2]);
+        break;
+    case Kind::Unsigned:
+        if (size == 1)
+            return QStringLiteral("unsigned char");
+        if (size >= 2 && size <= 8 && unsignedNames[size - 2])
+            return QLatin1String(unsignedNames[size - 2]);
+        break;
+    case Kind::String:
+        return QStringLiteral("string");
+    case Kind::Marker:
+        return QStringLiteral("marker");
+    case Kind::Float:
+        return size == 4 ? QStringLiteral("float") : QStringLiteral("double");
+    }
+    return QStringLiteral("unknown");
+}
+
+QString ExpressionValue::toText() const
+{
+    switch (kind) {
+    case Kind::Boolean:
+        return data ? QStringLiteral("true") : QStringLiteral("false");
+    case Kind::Signed:
+        return QString::number(qint64(data));
+    case Kind::Unsigned:
+        return QString::number(data);
+    case Kind::String:
+        return text;
+    case Kind::Marker:
+        return resolved().toText();
+    case Kind::Float:
+        return QString::number(toDouble(), 'g', QLocale::FloatingPointShortest);
+    }
+    return QString();
+}
+
+ExpressionValue ExpressionValue::resolved() const
+{
+    ExpressionValue value = *this;
+    // A marker yields a value, but one of ours may be built on another; a chain this
+    // long means something refers to itself.
+    for (int depth = 0; value.isMarker(); ++depth) {
+        if (depth >= 64 || !value.marker)
+            throw ParserException(QStringLiteral("cannot resolve marker"));
+        value = value.marker->evaluate();
+    }
+    return value;
+}

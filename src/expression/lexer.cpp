@@ -1,0 +1,249 @@
+#include "lexer.h"
+
+#include "lexertoken.h"
+#include "parserexception.h"
+
+#include <iterator>
+
+static const char *const tokenNames[] = {
+    "TOKEN_EOL", "TOKEN_EOF", "TOKEN_SPACE", "TOKEN_INTEGER", "TOKEN_HEXINTEGER",
+    "TOKEN_BININTEGER", "TOKEN_FLOAT", "TOKEN_STRING", "TOKEN_IDENT", "TOKEN_REGISTER",
+    "TOKEN_SEMICOLON", "TOKEN_COLON", "TOKEN_COLONCOLON", "TOKEN_LPAREN", "TOKEN_RPAREN",
+    "TOKEN_LBRACK", "TOKEN_RBRACK", "TOKEN_LCURLY", "TOKEN_RCURLY", "TOKEN_DOT",
+    "TOKEN_POINTSAT", "TOKEN_INCREMENT", "TOKEN_DECREMENT", "TOKEN_BITNOT", "TOKEN_LOGNOT",
+    "TOKEN_STAR", "TOKEN_SLASH", "TOKEN_MOD", "TOKEN_PLUS", "TOKEN_MINUS",
+    "TOKEN_LSHIFT", "TOKEN_RSHIFT", "TOKEN_ARSHIFT", "TOKEN_LT", "TOKEN_LE",
+    "TOKEN_GT", "TOKEN_GE", "TOKEN_EQ", "TOKEN_NE", "TOKEN_BITAND",
+    "TOKEN_BITXOR", "TOKEN_BITOR", "TOKEN_LOGAND", "TOKEN_LOGOR", "TOKEN_CONDITION",
+    "TOKEN_ASSIGN", "TOKEN_PLUS_ASSIGN", "TOKEN_MINUS_ASSIGN", "TOKEN_STAR_ASSIGN",
+    "TOKEN_DIV_ASSIGN", "TOKEN_MOD_ASSIGN", "TOKEN_RSHIFT_ASSIGN", "TOKEN_LSHIFT_ASSIGN",
+    "TOKEN_ARSHIFT_ASSIGN", "TOKEN_BITAND_ASSIGN", "TOKEN_BITXOR_ASSIGN",
+    "TOKEN_BITOR_ASSIGN", "TOKEN_COMMA",
+};
+static_assert(std::size(tokenNames) == size_t(Token::Unknown), "tokenNames out of step");
+
+Lexer::Lexer() = default;
+
+Lexer::~Lexer() = default;
+
+QString Lexer::substitution(const QString &)
+{
+    return QString();
+}
+
+QString Lexer::tokenName(int code)
+{
+    if (code < 0 || code >= int(Token::Unknown))
+        return QStringLiteral("TOKEN_UNKNOWN");
+    return QLatin1String(tokenNames[code]);
+}
+
+void Lexer::addToken(std::unique_ptr<LexerToken> token)
+{
+    m_tokens.push_back(std::move(token));
+}
+
+void Lexer::setInput(const QString &text)
+{
+    m_input = text;
+    m_position = 0;
+    m_pending.clear();
+    next();
+}
+
+void Lexer::next()
+{
+    do {
+        readToken();
+    } while (m_code == int(Token::Space));
+}
+
+const QString &Lexer::currentText() const
+{
+    return m_pending.empty() ? m_input : m_pending.back().text;
+}
+
+int &Lexer::currentPosition()
+{
+    return m_pending.empty() ? m_position : m_pending.back().position;
+}
+
+// Reads one token, spaces included. A used-up substitution text gives way to the text
+// below it; an identifier with a replacement pushes the replacement and the token is
+// read from there, as long as fewer than maxSubstitutionDepth replacements are pending.
+// Bounding the pending stack (rather than one read's chain) also stops an identifier
+// that expands to itself plus more text from growing the stack without end.
+void Lexer::readToken()
+{
+    for (;;) {
+        while (!m_pending.empty() && m_pending.back().position >= m_pending.back().text.size())
+            m_pending.pop_back();
+        const QString &input = currentText();
+        int &position = currentPosition();
+        m_tokenStart = position;
+        if (position >= input.size()) {
+            m_code = int(Token::Eol);
+            m_precedence = notBinaryOperator;
+            m_text.clear();
+            return;
+        }
+        const LexerToken *found = nullptr;
+        for (const auto &token : m_tokens) {
+            QString matched = token->match(input, position);
+            if (!matched.isEmpty()) {
+                found = token.get();
+                m_text = std::move(matched);
+                break;
+            }
+        }
+        if (!found)
+            throw ParserException(QStringLiteral("unrecognised token: ") + input.mid(position));
+        m_code = found->code();
+        m_precedence = found->precedence();
+        position += m_text.size();
+        if (m_code != int(Token::Ident) || int(m_pending.size()) >= maxSubstitutionDepth)
+            return;
+        const QString replacement = substitution(m_text);
+        if (replacement.isEmpty() || replacement == m_text)
+            return;
+        m_pending.push_back(PendingInput{replacement, 0});
+    }
+}
+
+// Strips the C suffix letters (U, L and their lower-case forms) of an integer token.
+static QString withoutSuffix(const QString &text)
+{
+    int end = text.size();
+    while (end > 0) {
+        const QChar c = text.at(end - 1);
+        if (c != QLatin1Char('U') && c != QLatin1Char('u') && c != QLatin1Char('L')
+            && c != QLatin1Char('l'))
+            break;
+        --end;
+    }
+    return text.left(end);
+}
+
+qint64 Lexer::integerValue() const
+{
+    switch (Token(m_code)) {
+    case Token::Integer:
+        return withoutSuffix(m_text).toLongLong(nullptr, 0);
+    case Token::HexInteger:
+    case Token::BinInteger:
+        if (m_text.startsWith(QLatin1String("0b")))
+            return qint64(m_text.mid(2).toULongLong(nullptr, 2));
+        return qint64(withoutSuffix(m_text).toULongLong(nullptr, 0));
+    default:
+        return 0;
+    }
+}
+
+double Lexer::floatValue() const
+{
+    return m_text.toDouble();
+}
+
+// --- CStyleLexer
+
+namespace {
+
+struct Row
+{
+    enum Kind { Space, StringLiteral, RegExp, Character, Text } kind;
+    const char *text;
+    Token code;
+    int precedence;
+};
+
+// The recognisers in the order they are tried. Longer operators come before their
+// prefixes; the float pattern comes before the decimal one so that 1.5 is one token.
+const Row cStyleTable[] = {
+    {Row::Space, "", Token::Space, 10},
+    {Row::StringLiteral, "", Token::String, 10},
+    {Row::RegExp, "0[Xx][0-9A-Fa-f]*U?L?L?u?l?l?", Token::HexInteger, 10},
+    {Row::RegExp, "0b[0-1]*", Token::BinInteger, 10},
+    {Row::RegExp, "\\d+\\.\\d+", Token::Float, 10},
+    {Row::RegExp, "\\d+U?L?L?u?l?l?", Token::Integer, 10},
+    {Row::RegExp, "[A-Za-z_$][A-Za-z_0-9$]*", Token::Ident, 10},
+    {Row::RegExp, "@[A-Za-z_0-9]*", Token::Register, 10},
+    {Row::Character, ";", Token::Semicolon, 10},
+    {Row::Text, "::", Token::ColonColon, 10},
+    {Row::Character, ":", Token::Colon, 10},
+    {Row::Character, "(", Token::LParen, 10},
+    {Row::Character, ")", Token::RParen, 10},
+    {Row::Character, "[", Token::LBrack, 10},
+    {Row::Character, "]", Token::RBrack, 10},
+    {Row::Character, "{", Token::LCurly, 10},
+    {Row::Character, "}", Token::RCurly, 10},
+    {Row::Character, ".", Token::Dot, 10},
+    {Row::Text, "->", Token::PointsAt, 10},
+    {Row::Text, "++", Token::Increment, 10},
+    {Row::Text, "--", Token::Decrement, 10},
+    {Row::Text, "!=", Token::Ne, 5},
+    {Row::Character, "!", Token::LogNot, 10},
+    {Row::Character, "~", Token::BitNot, 10},
+    {Row::Text, "*=", Token::StarAssign, -3},
+    {Row::Character, "*", Token::Star, 9},
+    {Row::Text, "/=", Token::DivAssign, -3},
+    {Row::Character, "/", Token::Slash, 9},
+    {Row::Text, "%=", Token::ModAssign, -3},
+    {Row::Character, "%", Token::Mod, 9},
+    {Row::Text, "+=", Token::PlusAssign, -3},
+    {Row::Character, "+", Token::Plus, 8},
+    {Row::Text, "-=", Token::MinusAssign, -3},
+    {Row::Character, "-", Token::Minus, 8},
+    {Row::Text, "<<=", Token::LShiftAssign, -3},
+    {Row::Text, "<<", Token::LShift, 7},
+    {Row::Text, ">>>=", Token::ARShiftAssign, -3},
+    {Row::Text, ">>>", Token::ARShift, 7},
+    {Row::Text, ">>=", Token::RShiftAssign, -3},
+    {Row::Text, ">>", Token::RShift, 7},
+    {Row::Text, "<=", Token::Le, 6},
+    {Row::Character, "<", Token::Lt, 6},
+    {Row::Text, ">=", Token::Ge, 6},
+    {Row::Character, ">", Token::Gt, 6},
+    {Row::Text, "==", Token::Eq, 5},
+    {Row::Text, "^=", Token::BitXorAssign, -3},
+    {Row::Character, "^", Token::BitXor, 3},
+    {Row::Text, "&=", Token::BitAndAssign, -3},
+    {Row::Text, "&&", Token::LogAnd, 1},
+    {Row::Character, "&", Token::BitAnd, 4},
+    {Row::Text, "|=", Token::BitOrAssign, -3},
+    {Row::Text, "||", Token::LogOr, 0},
+    {Row::Character, "|", Token::BitOr, 2},
+    {Row::Character, "?", Token::Condition, -1},
+    {Row::Character, "=", Token::Assign, -2},
+    {Row::Character, ",", Token::Comma, -4},
+};
+static_assert(std::size(cStyleTable) == 56, "recogniser table incomplete");
+
+} // namespace
+
+CStyleLexer::CStyleLexer()
+{
+    for (const Row &row : cStyleTable) {
+        const int code = int(row.code);
+        switch (row.kind) {
+        case Row::Space:
+            addToken(std::make_unique<CategoryLexerToken>(code, row.precedence,
+                                                          QChar::Separator_Space));
+            break;
+        case Row::StringLiteral:
+            addToken(std::make_unique<CStyleStringLiteralLexerToken>(code, row.precedence));
+            break;
+        case Row::RegExp:
+            addToken(std::make_unique<RegularExpressionLexerToken>(
+                code, row.precedence, QString::fromLatin1(row.text)));
+            break;
+        case Row::Character:
+            addToken(std::make_unique<CharacterLexerToken>(code, row.precedence,
+                                                           QLatin1Char(row.text[0])));
+            break;
+        case Row::Text:
+            addToken(std::make_unique<StringLexerToken>(code, row.precedence,
+                                                        QString::fromLatin1(row.text)));
+            break;
+        }
+    }
+}

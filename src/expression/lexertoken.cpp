@@ -1,0 +1,206 @@
+#include "lexertoken.h"
+
+#include <algorithm>
+
+// --- CategoryLexerToken
+
+CategoryLexerToken::CategoryLexerToken(int code, int precedence, QChar::Category category,
+                                       int maxLength)
+    : LexerToken(code, precedence), m_category(category), m_maxLength(maxLength)
+{
+}
+
+QString CategoryLexerToken::match(const QString &input, int position) const
+{
+    int end = position;
+    const int limit = m_maxLength > 0 ? std::min(input.size(), position + m_maxLength)
+                                      : input.size();
+    while (end < limit && input.at(end).category() == m_category)
+        ++end;
+    return end > position ? input.mid(position, end - position) : QString();
+}
+
+// --- CStyleStringLiteralLexerToken
+
+QString CStyleStringLiteralLexerToken::match(const QString &input, int position) const
+{
+    const QChar quote = QLatin1Char('"');
+    if (position >= input.size() || input.at(position) != quote)
+        return QString();
+    for (int i = position + 1; i < input.size(); ++i) {
+        if (input.at(i) == quote && input.at(i - 1) != QLatin1Char('\\'))
+            return input.mid(position, i + 1 - position);
+    }
+    return QString();
+}
+
+// --- RegularExpressionLexerToken
+
+RegularExpressionLexerToken::RegularExpressionLexerToken(int code, int precedence,
+                                                         const QString &pattern)
+    : LexerToken(code, precedence)
+{
+    m_compiled = compile(pattern);
+    if (!m_compiled) {
+        // The caret anchors the match at the offset handed to indexIn().
+        m_regExp = QRegExp(QStringLiteral("^(?:") + pattern + QLatin1Char(')'),
+                           Qt::CaseSensitive);
+    }
+}
+
+RegularExpressionLexerToken::~RegularExpressionLexerToken() = default;
+
+bool RegularExpressionLexerToken::Step::accepts(QChar c) const
+{
+    const ushort u = c.unicode();
+    if (u < 128 && ascii.test(u))
+        return true;
+    return digits && c.isDigit();
+}
+
+// Literal characters that a backslash may escape in a compiled pattern.
+static bool isEscapable(QChar c)
+{
+    return c.unicode() < 128 && QByteArrayLiteral("\\.[](){}?*+|^$/-").contains(char(c.unicode()));
+}
+
+// Compiles literal characters, escapes (\d and escaped punctuation), character classes
+// with ranges, and the quantifiers ? * +. Returns false for anything else (alternation,
+// groups, anchors, negated classes, non-ASCII text) so that QRegExp handles it.
+bool RegularExpressionLexerToken::compile(const QString &pattern)
+{
+    const int n = pattern.size();
+    int i = 0;
+    while (i < n) {
+        Step step;
+        const QChar c = pattern.at(i);
+        if (c == QLatin1Char('\\')) {
+            if (i + 1 >= n)
+                return false;
+            const QChar escaped = pattern.at(i + 1);
+            if (escaped == QLatin1Char('d'))
+                step.digits = true;
+            else if (isEscapable(escaped))
+                step.ascii.set(escaped.unicode());
+            else
+                return false;
+            i += 2;
+        } else if (c == QLatin1Char('[')) {
+            int j = i + 1;
+            if (j < n && (pattern.at(j) == QLatin1Char('^') || pattern.at(j) == QLatin1Char(']')))
+                return false;
+            while (j < n && pattern.at(j) != QLatin1Char(']')) {
+                QChar first = pattern.at(j);
+                if (first == QLatin1Char('\\')) {
+                    if (j + 1 >= n)
+                        return false;
+                    if (pattern.at(j + 1) == QLatin1Char('d')) {
+                        step.digits = true;
+                        j += 2;
+                        continue;
+                    }
+                    if (!isEscapable(pattern.at(j + 1)))
+                        return false;
+                    first = pattern.at(++j);
+                } else if (first == QLatin1Char('[')) {
+                    return false;  // [:class:] forms
+                }
+                if (first.unicode() >= 128)
+                    return false;
+                if (j + 2 < n && pattern.at(j + 1) == QLatin1Char('-')
+                    && pattern.at(j + 2) != QLatin1Char(']')) {
+                    const QChar last = pattern.at(j + 2);
+                    if (last.unicode() >= 128 || last == QLatin1Char('\\') || last < first)
+                        return false;
+                    for (ushort u = first.unicode(); u <= last.unicode(); ++u)
+                        step.ascii.set(u);
+                    j += 3;
+                } else {
+                    step.ascii.set(first.unicode());
+                    ++j;
+                }
+            }
+            if (j >= n)
+                return false;
+            i = j + 1;
+        } else if (c.unicode() >= 128 || QByteArrayLiteral("()|{}^$.?*+").contains(char(c.unicode()))) {
+            return false;
+        } else {
+            step.ascii.set(c.unicode());
+            ++i;
+        }
+        if (i < n) {
+            const QChar q = pattern.at(i);
+            if (q == QLatin1Char('?') || q == QLatin1Char('*') || q == QLatin1Char('+')) {
+                step.min = q == QLatin1Char('+') ? 1 : 0;
+                step.max = q == QLatin1Char('?') ? 1 : -1;
+                ++i;
+                if (i < n && QByteArrayLiteral("?*+{").contains(char(pattern.at(i).unicode())))
+                    return false;
+            } else if (q == QLatin1Char('{')) {
+                return false;
+            }
+        }
+        m_steps.push_back(step);
+    }
+    return !m_steps.empty();
+}
+
+// Greedy match of the steps from `step` on; answers the matched length or -1. Every
+// step first takes as many characters as it may and gives them back one by one only
+// when the steps after it fail.
+int RegularExpressionLexerToken::matchSteps(const QChar *text, int length, size_t step) const
+{
+    if (step == m_steps.size())
+        return 0;
+    const Step &current = m_steps[step];
+    const int limit = current.max < 0 ? length : std::min(length, current.max);
+    int count = 0;
+    while (count < limit && current.accepts(text[count]))
+        ++count;
+    for (; count >= current.min; --count) {
+        const int rest = matchSteps(text + count, length - count, step + 1);
+        if (rest >= 0)
+            return count + rest;
+    }
+    return -1;
+}
+
+QString RegularExpressionLexerToken::match(const QString &input, int position) const
+{
+    if (position >= input.size())
+        return QString();
+    int length = 0;
+    if (m_compiled) {
+        length = matchSteps(input.constData() + position, input.size() - position, 0);
+    } else if (m_regExp.indexIn(input, position, QRegExp::CaretAtOffset) == position) {
+        length = m_regExp.matchedLength();
+    }
+    return length > 0 ? input.mid(position, length) : QString();
+}
+
+// --- CharacterLexerToken, StringLexerToken
+
+CharacterLexerToken::CharacterLexerToken(int code, int precedence, QChar character)
+    : LexerToken(code, precedence), m_character(character)
+{
+}
+
+QString CharacterLexerToken::match(const QString &input, int position) const
+{
+    if (position < input.size() && input.at(position) == m_character)
+        return QString(m_character);
+    return QString();
+}
+
+StringLexerToken::StringLexerToken(int code, int precedence, const QString &text)
+    : LexerToken(code, precedence), m_text(text)
+{
+}
+
+QString StringLexerToken::match(const QString &input, int position) const
+{
+    if (!m_text.isEmpty() && input.midRef(position, m_text.size()) == m_text)
+        return m_text;
+    return QString();
+}
