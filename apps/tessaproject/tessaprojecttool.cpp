@@ -152,23 +152,31 @@ Solution *TessaProjectTool::load(ProjectSystem &system, const QString &fileName)
     return solution;
 }
 
+// A file may also be named by its file_name, whose own "/" separators then span
+// several path components: "App/Source Files/src/main.c".
 ProjectElement *TessaProjectTool::findNode(ProjectElement *solution, const QString &path)
 {
+    QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    parts.removeAll(QStringLiteral("."));
     ProjectElement *node = solution;
-    for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-        if (name == QLatin1String("."))
-            continue;
+    for (int i = 0; i < parts.size();) {
         ProjectElement *match = nullptr;
-        for (ProjectElement *child = node->firstChildNode(); child && !match;
-             child = child->nextSiblingNode()) {
-            if (child->kind() == NodeKind::None || child->isConfiguration())
-                continue;
-            if (child->name() == name || child->fileName() == name)
-                match = child;
+        int used = 0;
+        for (int count = 1; !match && i + count <= parts.size(); ++count) {
+            const QString name = parts.mid(i, count).join(QLatin1Char('/'));
+            for (ProjectElement *child = node->firstChildNode(); child && !match;
+                 child = child->nextSiblingNode()) {
+                if (child->kind() == NodeKind::None || child->isConfiguration())
+                    continue;
+                if ((count == 1 && child->name() == name) || child->fileName() == name)
+                    match = child;
+            }
+            used = count;
         }
         if (!match)
             throw HException("can't find node '" + path + "'");
         node = match;
+        i += used;
     }
     return node;
 }
