@@ -7,7 +7,7 @@
 struct PackageArchiveBzStream;
 
 /// Reads a bzip2 stream (normal, not small, decompression mode).
-class PackageArchiveCompressedBzInputFile final : public PackageArchiveCompressedInputFile
+class PackageArchiveCompressedBzInputFile : public PackageArchiveCompressedInputFile
 {
 public:
     explicit PackageArchiveCompressedBzInputFile(FILE *file);  // "cannot initialise inflate"
@@ -25,7 +25,7 @@ private:
 
 /// Writes a bzip2 stream whose block size, in units of 100 kB, is the level (1 to 9;
 /// any other level cannot start the codec).
-class PackageArchiveCompressedBzOutputFile final : public PackageArchiveCompressedOutputFile
+class PackageArchiveCompressedBzOutputFile : public PackageArchiveCompressedOutputFile
 {
 public:
     PackageArchiveCompressedBzOutputFile(FILE *file, int level);  // "cannot initialise deflate"

@@ -7,7 +7,7 @@
 struct PackageArchiveZStream;
 
 /// Reads a zlib-format stream (zlib header and checksum, no gzip framing).
-class PackageArchiveCompressedGzInputFile final : public PackageArchiveCompressedInputFile
+class PackageArchiveCompressedGzInputFile : public PackageArchiveCompressedInputFile
 {
 public:
     explicit PackageArchiveCompressedGzInputFile(FILE *file);  // "cannot initialise inflate"
@@ -24,7 +24,7 @@ private:
 };
 
 /// Writes a zlib-format stream at a compression level from 0 to 9.
-class PackageArchiveCompressedGzOutputFile final : public PackageArchiveCompressedOutputFile
+class PackageArchiveCompressedGzOutputFile : public PackageArchiveCompressedOutputFile
 {
 public:
     PackageArchiveCompressedGzOutputFile(FILE *file, int level);  // "cannot initialise deflate"

@@ -44,7 +44,7 @@ bool shortestEdits(const Lines &a, int aStart, int n, const Lines &b, int bStart
     int x = n, y = m;
     for (int d = found; d > 0; --d) {
         const std::vector<int> &before = trace[size_t(d)];  // reach after d-1 edits
-        auto reach = [&](int k) { return before[size_t(k + d - 1)]; };
+        auto reach = [&](int k) { return before[size_t(k + d)]; };
         const int k = x - y;
         const bool down = k == -d || (k != d && reach(k - 1) < reach(k + 1));
         const int previousK = down ? k + 1 : k - 1;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "testsupport.h"
+
+#include "qtx/hexception.h"
+
+#include <gmock/gmock.h>
+
+#include <QByteArray>
+#include <QString>
+
+// Little- and big-endian field bytes for hand-built archives.
+QByteArray le16(quint32 value);
+QByteArray le32(quint32 value);
+QByteArray be32(quint32 value);
+
+/// The zlib stream `compressed` fully inflated; fails the test when it is not one.
+QByteArray inflateAll(const QByteArray &compressed);
+/// `data` as one zlib stream.
+QByteArray deflateAll(const QByteArray &data, int level = 6);
+
+/// A version-1 record: name, offset, size, read-only flag, time.
+QByteArray version1Record(const QByteArray &name, quint32 offset, quint32 size, quint32 flag,
+                          quint32 time);
+/// A version-2 record followed by its name.
+QByteArray version2Record(const QByteArray &name, quint32 offset, quint32 size, quint32 mode,
+                          quint32 time);
+
+/// Sets a file's access and modification times (seconds since the epoch).
+void setFileTime(const QString &path, qint64 seconds);
+/// The permission and type bits of a path, without following a final link.
+quint32 fileMode(const QString &path);
+/// The modification time of a path in seconds.
+qint64 fileTime(const QString &path);
+
+/// A fixed time used for files and entries: 2021-03-04 05:06:07 UTC.
+constexpr qint64 fixedTime = 1614834367;
