@@ -1,0 +1,243 @@
+// Interoperability with srec_cat, used as an independent oracle: files our writers
+// produce must read back in srec_cat with the same bytes at the same addresses, and
+// files srec_cat produces must read the same in our readers. Memory contents are
+// compared, never text: the two tools lay out records differently.
+
+#include "loadfiletestsupport.h"
+
+#include "loadfile/codebuffer.h"
+#include "loadfile/tekhexbuffer.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <map>
+#include <random>
+
+namespace {
+
+using Image = std::map<quint32, quint8>;
+
+struct ImageRun
+{
+    quint32 address;
+    QByteArray bytes;
+};
+
+// Runs chosen to cross a 64 KiB boundary, need 24- and 32-bit addresses, and leave gaps.
+std::vector<ImageRun> testRuns()
+{
+    std::mt19937 random(2026);
+    const std::pair<quint32, int> layout[] = {
+        {0x00000100, 5}, {0x0000FFF0, 300}, {0x00020000, 17}, {0x00FFFFF8, 3}, {0x01000000, 40}};
+    std::vector<ImageRun> runs;
+    for (const auto &[address, size] : layout) {
+        QByteArray bytes(size, 0);
+        for (char &byte : bytes)
+            byte = char(random());
+        runs.push_back({address, bytes});
+    }
+    return runs;
+}
+
+Image imageOf(const std::vector<ImageRun> &runs)
+{
+    Image image;
+    for (const ImageRun &run : runs) {
+        for (int i = 0; i < run.bytes.size(); ++i)
+            image[run.address + quint32(i)] = quint8(run.bytes.at(i));
+    }
+    return image;
+}
+
+Image imageOf(LoadFileInterface &file)
+{
+    Image image;
+    LoadFileSections &sections = file.sections();
+    for (int i = 0; i < sections.count(); ++i) {
+        const LoadFileSectionInterface *section = sections.at(i);
+        for (quint32 j = 0; j < section->size(); ++j)
+            image[quint32(section->address() + j)] = section->data()[j];
+    }
+    return image;
+}
+
+// srec_cat's hex dump: "ADDRESS: XX XX ...  #text" per line, 16 byte columns of three
+// characters each; columns before the first byte of a run are blank.
+Image parseHexDump(const QByteArray &dump)
+{
+    Image image;
+    for (const QByteArray &line : dump.split('\n')) {
+        const int colon = line.indexOf(':');
+        const int text = line.indexOf('#');
+        if (colon < 0 || text < 0)
+            continue;
+        const quint32 address = line.left(colon).toUInt(nullptr, 16);
+        for (int column = 0; column < 16; ++column) {
+            const QByteArray pair = line.mid(colon + 2 + 3 * column, 2);
+            bool ok = false;
+            const uint value = pair.toUInt(&ok, 16);
+            if (ok && colon + 2 + 3 * column < text)
+                image[address + quint32(column)] = quint8(value);
+        }
+    }
+    return image;
+}
+
+class SrecCatTest : public LoadFileTest
+{
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable("srec_cat").isEmpty())
+            GTEST_SKIP() << "srec_cat is not installed (package srecord)";
+    }
+    // Runs srec_cat in the temporary directory; its standard output.
+    QByteArray srecCat(const QStringList &arguments)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir());
+        process.start("srec_cat", arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return process.readAllStandardOutput();
+    }
+    Image srecCatImage(const QString &file, const QString &format)
+    {
+        QStringList arguments{file};
+        if (!format.isEmpty())
+            arguments << format;
+        return parseHexDump(srecCat(arguments << "-o" << "-" << "-hex-dump"));
+    }
+    // The runs as binary files placed by srec_cat's -offset, ready to be converted.
+    QStringList srecCatInputs(const std::vector<ImageRun> &runs)
+    {
+        QStringList arguments;
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const QString name = QString("run%1.bin").arg(i);
+            write(name, runs[i].bytes);
+            arguments << name << "-binary" << "-offset"
+                      << QString("0x%1").arg(runs[i].address, 0, 16);
+        }
+        return arguments;
+    }
+    static void writeRuns(CodeBuffer &buffer, const std::vector<ImageRun> &runs, quint32 start)
+    {
+        for (const ImageRun &run : runs) {
+            buffer.setAddress(run.address);
+            for (char byte : run.bytes)
+                buffer.putByte(quint8(byte));
+        }
+        buffer.finish(start);
+    }
+};
+
+TEST_F(SrecCatTest, ReadsWhatOurWritersWrite)
+{
+    const std::vector<ImageRun> runs = testRuns();
+    const struct { const char *writer; const char *srecCatFormat; } formats[] = {
+        {"hex", "-intel"}, {"srec", "-motorola"}, {"txt", "-ti-txt"},
+        {"tek", "-tektronix-extended"}};
+    for (const auto &format : formats) {
+        SCOPED_TRACE(format.writer);
+        const QString name = QString("ours.%1").arg(format.writer);
+        std::unique_ptr<CodeBuffer> buffer = format.writer == QLatin1String("tek")
+                                                 ? std::make_unique<TekHexBuffer>(path(name))
+                                                 : createCodeBuffer(format.writer, path(name));
+        writeRuns(*buffer, runs, 0x1234);
+        buffer.reset();
+        EXPECT_EQ(srecCatImage(name, format.srecCatFormat), imageOf(runs));
+    }
+}
+
+TEST_F(SrecCatTest, ReadsOurBinaryImage)
+{
+    const std::vector<ImageRun> runs = {{0x2000, "\x01\x02\x03"}, {0x4F00, QByteArray(300, 'z')}};
+    auto buffer = createCodeBuffer("bin", path("ours.bin"));
+    writeRuns(*buffer, runs, 0);
+    buffer.reset();
+    Image expected = imageOf(runs);
+    for (quint32 address = 0x2003; address < 0x3000; ++address)
+        expected[address] = 0xFF;  // unwritten bytes of a written page
+    for (quint32 address = 0x3000; address < 0x4000; ++address)
+        expected[address] = 0x00;  // a page never written
+    for (quint32 address = 0x4000; address < 0x4F00; ++address)
+        expected[address] = 0xFF;
+    Image read = srecCatImage("ours.bin", "-binary");
+    // srec_cat places the image at 0; ours starts at the lowest address written.
+    Image shifted;
+    for (const auto &[address, byte] : read)
+        shifted[address + 0x2000] = byte;
+    EXPECT_EQ(shifted, expected);
+}
+
+TEST_F(SrecCatTest, OurReadersReadWhatSrecCatWrites)
+{
+    const std::vector<ImageRun> runs = testRuns();
+    const QStringList inputs = srecCatInputs(runs);
+    const struct { const char *file; const char *reader; QStringList options; } formats[] = {
+        {"theirs.hex", "ihex", {"-intel"}},
+        {"long.hex", "ihex", {"-intel", "-obs=255"}},
+        {"theirs.srec", "srec", {"-motorola"}},
+        {"s19.srec", "srec", {"-motorola", "-address-length=2"}},
+        {"theirs.txt", "tihex", {"-ti-txt"}},
+    };
+    for (const auto &format : formats) {
+        SCOPED_TRACE(format.file);
+        // 16-bit S-records cannot hold the runs above 64 KiB.
+        const std::vector<ImageRun> used = QByteArray(format.file) == "s19.srec"
+                                          ? std::vector<ImageRun>(runs.begin(), runs.begin() + 1)
+                                          : runs;
+        srecCat(inputs.mid(0, int(used.size()) * 4)
+                << "-o" << format.file << format.options);
+        auto file = LoadFileFactory().create(path(format.file), format.reader);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(imageOf(*file), imageOf(used));
+    }
+}
+
+TEST_F(SrecCatTest, StartAddressFromSrecCat)
+{
+    write("one.bin", "\x10\x20");
+    srecCat({"one.bin", "-binary", "-offset", "0x08000000", "-execution-start-address",
+             "0x08000101", "-o", "start.srec", "-motorola"});
+    srecCat({"one.bin", "-binary", "-offset", "0x08000000", "-execution-start-address",
+             "0x08000101", "-o", "start.hex", "-intel"});
+    EXPECT_EQ(LoadFileFactory().create(path("start.srec"), "srec")->startAddress(),
+              0x08000101u);
+    EXPECT_EQ(LoadFileFactory().create(path("start.hex"), "ihex")->startAddress(),
+              0x08000101u);
+}
+
+// The tool end to end: srec_cat writes Intel HEX, tessaload converts it to each
+// format srec_cat reads, and srec_cat sees the original bytes.
+TEST_F(SrecCatTest, TessaLoadConvertsWhatSrecCatReads)
+{
+    const std::vector<ImageRun> runs = testRuns();
+    srecCat(srecCatInputs(runs) << "-o" << "in.hex" << "-intel");
+    const struct { const char *output; const char *srecCatFormat; } outputs[] = {
+        {"out.s19", "-motorola"}, {"out.srec", "-motorola"}, {"out.txt", "-ti-txt"},
+        {"out.tek", "-tektronix-extended"}, {"out.hex", "-intel"}};
+    for (const auto &output : outputs) {
+        SCOPED_TRACE(output.output);
+        const ToolResult result = runTool("tessaload", {"convert", "in.hex", output.output},
+                                          dir());
+        ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+        EXPECT_EQ(srecCatImage(output.output, output.srecCatFormat), imageOf(runs));
+    }
+    // A contiguous binary of the runs below 64 KiB + 300.
+    const std::vector<ImageRun> low(runs.begin(), runs.begin() + 2);
+    srecCat(srecCatInputs(low) << "-o" << "low.hex" << "-intel");
+    ASSERT_EQ(runTool("tessaload", {"convert", "low.hex", "low.bin", "-fill", "0x5A"}, dir())
+                  .exitCode,
+              0);
+    Image expected = imageOf(low);
+    for (quint32 address = 0x105; address < 0xFFF0; ++address)
+        expected[address] = 0x5A;
+    Image shifted;
+    for (const auto &[address, byte] : srecCatImage("low.bin", "-binary"))
+        shifted[address + 0x100] = byte;
+    EXPECT_EQ(shifted, expected);
+}
+
+} // namespace
