@@ -516,14 +516,14 @@ UserTypePtr ExpressionParser::parseStructType()
     return type;
 }
 
-// register -> 'register' size '{' { name bitoffset bitsize ';' } '}'
+// register -> 'register' size '{' { name bitoffset bitsize ';' } '}'   (size 1, 2, 4 or 8)
 UserTypePtr ExpressionParser::parseRegisterType()
 {
     m_lexer->next();
     if (!atInteger())
         throw ParserException("size expected");
     const qint64 size = m_lexer->integerValue();
-    if (size < 1 || size > 8)
+    if (size != 1 && size != 2 && size != 4 && size != 8)
         throw ParserException("size expected");
     m_lexer->next();
     expect(Token::LCurly, "'{' expected");
