@@ -264,8 +264,8 @@ QString DebugExpressionParser::aggregateText(MemoryBlockInterface &block, quint3
     if (isCategory(type, UserType::Category::Array)) {
         const auto &array = static_cast<const ArrayType &>(type);
         const SimpleType *element = asSimple(*array.element());
-        if (element && element->basic() == BasicType::Char) {
-            // Character arrays read as text up to the terminator.
+        if (element && element->basic() == BasicType::Char && !element->isUnsigned()) {
+            // Arrays of plain char read as text up to the terminator.
             QByteArray text;
             for (quint32 i = 0; i < array.count() && i < maxStringLength; ++i) {
                 block.seek(offset + i);
