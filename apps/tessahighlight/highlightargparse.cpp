@@ -1,0 +1,37 @@
+#include "highlightargparse.h"
+
+#include "codeedit/codeeditparserfactory.h"
+
+HighlightArgParse::HighlightArgParse(DiagnosticSink *sink) : QTx::ArgParse(sink)
+{
+    addOption(QStringLiteral("-lang"), Kind::NextArgument, &language, nullptr);
+    addOption(QStringLiteral("-format"), Kind::NextArgument, &format, nullptr);
+    addOption(QStringLiteral("-help"), Kind::NoArgument, nullptr, &help);
+    addOption(QStringLiteral("-"), Kind::NoArgument,
+              [this](const QString &, const QString &) { files.append(QStringLiteral("-")); });
+}
+
+void HighlightArgParse::handleArgument(const QString &argument)
+{
+    files.append(argument);
+}
+
+QByteArray HighlightArgParse::usageText()
+{
+    QByteArray text = "\n"
+                      "Usage: tessahighlight [option] file...\n"
+                      "\n"
+                      "  -lang name             Colour the files as language 'name' "
+                      "(default: by file name)\n"
+                      "  -format name           Write 'markup', 'html' or 'ansi' "
+                      "(default: ansi on a\n"
+                      "                         terminal, html otherwise)\n"
+                      "  -help                  Print options help\n"
+                      "\n"
+                      "A file named - is standard input.\n"
+                      "Languages:";
+    for (const QString &language : CodeEditParserFactory::languages())
+        text += ' ' + language.toLatin1();
+    text += "\n\n";
+    return text;
+}

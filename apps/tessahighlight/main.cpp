@@ -1,0 +1,157 @@
+// tessahighlight: colours source files with the code editor's parsers and writes them
+// as markup, as an HTML page or with terminal colours.
+
+#include "highlightargparse.h"
+#include "highlightwriter.h"
+
+#include "codeedit/codeeditparser.h"
+#include "codeedit/codeeditparserfactory.h"
+#include "qtx/diagnosticsink.h"
+#include "qtx/hexception.h"
+#include "qtx/version.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+struct SourceFile
+{
+    QString name;
+    QString language;
+    QString text;
+};
+
+void printUsage()
+{
+    std::cerr << Version::banner(QStringLiteral("tessahighlight")).constData()
+              << HighlightArgParse::usageText().constData() << std::flush;
+}
+
+QString displayName(const QString &fileName)
+{
+    return fileName == QLatin1String("-") ? QStringLiteral("standard input")
+                                          : "'" + fileName + "'";
+}
+
+QByteArray readSource(const QString &fileName)
+{
+    QFile file;
+    if (fileName == QLatin1String("-")) {
+        if (!file.open(stdin, QIODevice::ReadOnly))
+            throw HException("cannot read standard input");
+    } else {
+        if (QFileInfo(fileName).isDir())
+            throw HException(displayName(fileName) + " is a directory");
+        file.setFileName(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            throw HException("cannot open " + displayName(fileName) + ": "
+                             + file.errorString().toLower());
+    }
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw HException("cannot read " + displayName(fileName) + ": "
+                         + file.errorString().toLower());
+    return contents;
+}
+
+SourceFile loadSource(const QString &fileName, const QString &language)
+{
+    SourceFile source;
+    source.name = fileName;
+    source.language = language;
+    if (source.language.isEmpty() && fileName != QLatin1String("-"))
+        source.language = CodeEditParserFactory::languageForFileName(fileName);
+    if (source.language.isEmpty())
+        throw HException("cannot tell the language of " + displayName(fileName)
+                         + " (use -lang)");
+    source.text = QString::fromUtf8(readSource(fileName));
+    return source;
+}
+
+void flush(QByteArray *out)
+{
+    std::fwrite(out->constData(), 1, size_t(out->size()), stdout);
+    out->clear();
+}
+
+// Lines end at line feeds; a carriage return before one belongs to the line end, and a
+// last line without a line feed is still a line.
+void writeSource(const SourceFile &source, HighlightWriter &writer, QByteArray *out)
+{
+    const auto parser = CodeEditParserFactory::create(source.language);
+    writer.beginFile(source.name, out);
+    QString text;
+    QVector<CodeEditRun> runs;
+    const QString &all = source.text;
+    int start = 0;
+    while (start < all.size()) {
+        int end = all.indexOf(QLatin1Char('\n'), start);
+        const int next = end < 0 ? all.size() : end + 1;
+        if (end < 0)
+            end = all.size();
+        if (end > start && all.at(end - 1) == QLatin1Char('\r'))
+            --end;
+        parser->colourLine(all.mid(start, end - start), &text, &runs);
+        writer.line(text, runs, out);
+        if (out->size() > (1 << 20))
+            flush(out);
+        start = next;
+    }
+    writer.endFile(out);
+}
+
+int run(const HighlightArgParse &arguments)
+{
+    QString format = arguments.format;
+    if (format.isEmpty())
+        format = isatty(STDOUT_FILENO) ? QStringLiteral("ansi") : QStringLiteral("html");
+    const auto writer = HighlightWriter::create(format);
+    if (!writer)
+        throw HException("unknown format '" + format + "' (use markup, html or ansi)");
+    if (!arguments.language.isEmpty() && !CodeEditParserFactory::create(arguments.language))
+        throw HException("unknown language '" + arguments.language + "'");
+    // Everything is read before anything is written, so that an error never leaves
+    // half a page behind.
+    QVector<SourceFile> sources;
+    for (const QString &fileName : arguments.files)
+        sources.append(loadSource(fileName, arguments.language));
+    QByteArray out;
+    writer->begin(arguments.files, &out);
+    for (const SourceFile &source : sources)
+        writeSource(source, *writer, &out);
+    writer->end(&out);
+    flush(&out);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    auto *sink = new DiagnosticSink("tessahighlight", std::cerr);
+    QStringList arguments = QCoreApplication::arguments();
+    if (!arguments.isEmpty())
+        arguments.removeFirst();
+    HighlightArgParse parser(sink);
+    parser.parse(arguments, 1);
+    if (sink->errorCount() > 0)
+        return 1;
+    if (parser.help || parser.files.isEmpty()) {
+        printUsage();
+        return 0;
+    }
+    try {
+        return run(parser);
+    } catch (const HException &exception) {
+        sink->error() << exception.message() << std::endl;
+        return 1;
+    }
+}

@@ -1,0 +1,153 @@
+#include "testsupport.h"
+
+namespace {
+
+class TessaHighlightTest : public TempDirTest {};
+
+TEST_F(TessaHighlightTest, MarkupOfAPythonFile)
+{
+    write("a.py", "if x:\n    s = \"{a}\"  # c\n");
+    const ToolResult result = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "{3}if {0}x:\n    s = {1}\"{{a}\"  {2}# c\n");
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(TessaHighlightTest, StateCarriesOverLinesAndFilesStartFresh)
+{
+    write("a.c", "/* open\nstill */ int\n");
+    write("b.c", "still\n");
+    const ToolResult result =
+        runTool("tessahighlight", {"-format", "markup", "a.c", "b.c"}, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "{2}/* open\n{2}still */ {3}int\nstill\n");
+}
+
+TEST_F(TessaHighlightTest, CarriageReturnsAndMissingLastLineFeed)
+{
+    write("a.py", "pass\r\nx");
+    const ToolResult result = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
+    EXPECT_EQ(result.out, "{3}pass\nx\n");
+}
+
+TEST_F(TessaHighlightTest, EmptyFileWritesNothing)
+{
+    write("a.py", "");
+    const ToolResult result = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(TessaHighlightTest, LanguageOptionOverridesTheExtension)
+{
+    write("notes.txt", "# title\n");
+    const ToolResult result = runTool(
+        "tessahighlight", {"-lang", "markdown", "-format", "markup", "notes.txt"}, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "{3}# title\n");
+}
+
+TEST_F(TessaHighlightTest, StandardInput)
+{
+    const ToolResult result = runTool("tessahighlight", {"-lang", "cmake", "-format",
+                                                         "markup", "-"},
+                                      dir(), "set(${X})\n");
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "{3}set{0}({6}${{X}{0})\n");
+}
+
+TEST_F(TessaHighlightTest, HtmlIsAStandalonePage)
+{
+    write("a.c", "int x = 1 < 2; // \"&\"\n");
+    const ToolResult result = runTool("tessahighlight", {"a.c"}, dir());  // not a terminal
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.out.startsWith("<!DOCTYPE html>\n<html>\n")) << result.out.toStdString();
+    EXPECT_TRUE(result.out.contains("<title>a.c</title>"));
+    EXPECT_TRUE(result.out.contains("prefers-color-scheme: dark"));
+    for (int c = 1; c <= 6; ++c)
+        EXPECT_TRUE(result.out.contains(".c" + QByteArray::number(c) + " {")) << c;
+    EXPECT_TRUE(result.out.contains(
+        "<pre><span class=\"c3\">int </span>x = <span class=\"c1\">1 </span>&lt; "
+        "<span class=\"c1\">2</span>; <span class=\"c2\">// &quot;&amp;&quot;</span>\n"
+        "</pre>\n"))
+        << result.out.toStdString();
+    EXPECT_TRUE(result.out.endsWith("</body>\n</html>\n"));
+}
+
+TEST_F(TessaHighlightTest, HtmlHeadsEachFileWhenThereAreSeveral)
+{
+    write("a.py", "x\n");
+    write("b<.py", "y\n");
+    const ToolResult result = runTool("tessahighlight", {"-format", "html", "a.py", "b<.py"},
+                                      dir());
+    EXPECT_TRUE(result.out.contains("<h2>a.py</h2>\n<pre>x\n</pre>\n<h2>b&lt;.py</h2>\n"))
+        << result.out.toStdString();
+}
+
+TEST_F(TessaHighlightTest, AnsiColoursAndResetsEachLine)
+{
+    write("a.py", "if 'a'\n\x1b[2J\n");
+    const ToolResult result = runTool("tessahighlight", {"-format", "ansi", "a.py"}, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "\x1b[0;1;34mif \x1b[0;32m'a'\x1b[0m\n"
+                          "\xe2\x90\x9b[\x1b[0;32m2J\x1b[0m\n");
+}
+
+TEST_F(TessaHighlightTest, DisassemblySeparatorKeepsItsRule)
+{
+    write("a.dis", "--- x ---\n");
+    const ToolResult result = runTool("tessahighlight", {"-format", "markup", "a.dis"}, dir());
+    EXPECT_EQ(result.out, "{5}\xe2\x80\x94\xe2\x80\x94\xe2\x80\x94 x "
+                          "\xe2\x80\x94\xe2\x80\x94\xe2\x80\x94\n");
+}
+
+struct ErrorRow
+{
+    const char *name;
+    QStringList arguments;
+    const char *message;
+};
+
+TEST_F(TessaHighlightTest, ErrorsNameTheCulprit)
+{
+    write("a.py", "x\n");
+    write("a.txt", "x\n");
+    const ErrorRow rows[] = {
+        {"UnknownLanguage", {"-lang", "cobol", "a.py"}, "unknown language 'cobol'"},
+        {"UnknownFormat", {"-format", "pdf", "a.py"},
+         "unknown format 'pdf' (use markup, html or ansi)"},
+        {"UnknownExtension", {"a.py", "a.txt"},
+         "cannot tell the language of 'a.txt' (use -lang)"},
+        {"StandardInputNeedsLanguage", {"-"},
+         "cannot tell the language of standard input (use -lang)"},
+        {"MissingFile", {"missing.py"},
+         "cannot open 'missing.py': no such file or directory"},
+        {"Directory", {"-lang", "c", "."}, "'.' is a directory"},
+        {"UnknownOption", {"-x", "a.py"}, "unrecognised option -x"},
+        {"MissingOptionValue", {"a.py", "-lang"}, "expected argument for option -lang"},
+    };
+    for (const ErrorRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        const ToolResult result = runTool("tessahighlight", row.arguments, dir());
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, QByteArray("tessahighlight: error: ") + row.message + "\n");
+        EXPECT_EQ(result.out, "");
+    }
+}
+
+TEST_F(TessaHighlightTest, HelpPrintsBannerAndUsage)
+{
+    for (const QStringList &arguments : {QStringList{"-help"}, QStringList{},
+                                         QStringList{"a.py", "-help"}}) {
+        const ToolResult result = runTool("tessahighlight", arguments, dir());
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, "");
+        EXPECT_TRUE(result.err.startsWith("Tessarune for ARM tessahighlight - Release "
+                                          "5.4.0.2026012200.60945\n"))
+            << result.err.toStdString();
+        EXPECT_TRUE(result.err.contains("\nUsage: tessahighlight [option] file...\n"));
+        EXPECT_TRUE(result.err.contains("  -format name "));
+    }
+}
+
+} // namespace
