@@ -104,8 +104,19 @@ void RecordCodeBuffer::putByte(quint8 value)
 
 void RecordCodeBuffer::putBytes(const quint8 *bytes, quint32 count)
 {
-    for (quint32 i = 0; i < count; ++i)
-        store(bytes[i]);
+    while (count) {
+        // Fill the record up to its end (or the next 64 KiB boundary) in one copy; the
+        // last byte goes through store() so that the record is written as putByte does.
+        quint32 room = recordSize - (m_address - m_recordStart);
+        if (m_splitAt64KiB)
+            room = qMin(room, 0x10000 - (m_address & 0xFFFF));
+        const quint32 chunk = qMin(room, count) - 1;
+        std::memcpy(m_record + (m_address - m_recordStart), bytes, chunk);
+        m_address += chunk;
+        store(bytes[chunk]);
+        bytes += chunk + 1;
+        count -= chunk + 1;
+    }
 }
 
 void RecordCodeBuffer::writePending()
