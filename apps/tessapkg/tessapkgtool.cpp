@@ -154,6 +154,11 @@ int TessapkgTool::create(const TessapkgOptions &options)
     m_follow = !options.noFollow;
     archive.setFollowSymbolicLinks(m_follow);
     archive.buildIndex();
+    struct stat output;
+    if (stat(QFile::encodeName(options.positional.at(0)).constData(), &output) == 0) {
+        m_outputDevice = output.st_dev;
+        m_outputInode = output.st_ino;
+    }
     for (int i = 1; i < options.positional.size(); ++i) {
         const QString &path = options.positional.at(i);
         QString name = PathValue::clean(path);
@@ -186,9 +191,11 @@ void TessapkgTool::addPath(PackageArchive &archive, const QString &path, const Q
             archive.addFile(path, name);
         return;
     }
+    const bool isOutput = m_outputInode != 0 && status.st_dev == m_outputDevice
+                          && status.st_ino == m_outputInode;
     if (S_ISDIR(status.st_mode))
         addDirectory(archive, path, name);
-    else if (S_ISREG(status.st_mode))
+    else if (S_ISREG(status.st_mode) && !isOutput)
         archive.addFile(path, name);
 }
 

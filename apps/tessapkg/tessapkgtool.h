@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/types.h>
+
 class PackageArchive;
 class TessapkgOptions;
 
@@ -26,5 +28,8 @@ private:
     void addDirectory(PackageArchive &archive, const QString &path, const QString &name);
 
     bool m_follow = true;
+    // The archive being written, when it already exists: a walk must not add it.
+    dev_t m_outputDevice = 0;
+    ino_t m_outputInode = 0;
     QSet<QString> m_walking;  // canonical paths of the directories being walked
 };

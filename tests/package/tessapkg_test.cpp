@@ -184,3 +184,25 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+TEST_F(TessapkgTest, CreateLeavesOutTheArchiveItself)
+{
+    ASSERT_EQ(tessapkg({"create", "tree/t.pkg", "tree/a.txt"}).exitCode, 0);
+    const ToolResult again = tessapkg({"create", "tree/t.pkg", "tree"});
+    ASSERT_EQ(again.exitCode, 0) << again.err.constData();
+    EXPECT_FALSE(tessapkg({"list", "tree/t.pkg"}).out.contains("t.pkg"));
+}
+
+TEST_F(TessapkgTest, CreateWalksLinkedDirectoriesOnceWhenFollowing)
+{
+    ASSERT_EQ(symlink("..", QFile::encodeName(path("tree/sub/up")).constData()), 0);
+    const ToolResult created = tessapkg({"create", "t.pkg", "tree"});
+    ASSERT_EQ(created.exitCode, 0) << created.err.constData();
+    EXPECT_EQ(tessapkg({"list", "t.pkg"}).out.count('\n'), 3);
+    ASSERT_EQ(tessapkg({"create", "n.pkg", "tree", "-nofollow"}).exitCode, 0);
+    EXPECT_TRUE(tessapkg({"list", "n.pkg"}).out.contains("tree/sub/up -> ..\n"));
+}
+
+} // namespace
