@@ -65,8 +65,9 @@ Solution *ProjectSystem::loadSolution(const QString &path)
     const QFileInfo info(path);
     if (!info.exists())
         throw SolutionLoadError(path, path + " does not exist");
+    // Only regular files: a device or a pipe could feed the reader without end.
     QFile probe(path);
-    if (info.isDir() || !probe.open(QIODevice::ReadOnly))
+    if (!info.isFile() || !probe.open(QIODevice::ReadOnly))
         throw SolutionLoadError(path, path + " cannot access");
     probe.close();
     progress("Loading solution " + info.fileName());
@@ -181,7 +182,8 @@ QString ProjectSystem::value(const ProjectElement *node, const PropertyClass &pr
         if (lookUp(level, configuration, property, result, trace) && !accumulating)
             return result;
         if (configuration != common) {
-            for (const QString &inherited : inheritedConfigurations(level, configuration)) {
+            const QStringList inheritedNames = inheritedConfigurations(level, configuration);
+            for (const QString &inherited : inheritedNames) {
                 if (lookUp(level, inherited, property, result, trace) && !accumulating)
                     return result;
             }

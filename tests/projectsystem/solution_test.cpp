@@ -53,14 +53,16 @@ TEST_F(SolutionTest, MissingFileDoesNotExist)
     }
 }
 
-TEST_F(SolutionTest, DirectoryCannotAccess)
+TEST_F(SolutionTest, DirectoriesAndDevicesCannotAccess)
 {
     QDir().mkpath(path("dir.hzp"));
-    try {
-        m_system.loadSolution(path("dir.hzp"));
-        FAIL();
-    } catch (const SolutionLoadError &error) {
-        EXPECT_EQ(error.message(), path("dir.hzp") + " cannot access");
+    for (const QString &name : {path("dir.hzp"), QString("/dev/zero")}) {
+        try {
+            m_system.loadSolution(name);
+            FAIL();
+        } catch (const SolutionLoadError &error) {
+            EXPECT_EQ(error.message(), name + " cannot access");
+        }
     }
 }
 
