@@ -50,6 +50,10 @@ ProjectSystem::ProjectSystem(MacroService *macros, const PropertyCatalogue *cata
     : m_macros(macros ? macros : MacroService::instance()),
       m_catalogue(catalogue ? catalogue : &PropertyCatalogue::standard())
 {
+    if (!m_macros) {
+        m_ownMacros = std::make_unique<MacroService>();
+        m_macros = m_ownMacros.get();
+    }
 }
 
 ProjectSystem::~ProjectSystem()
@@ -76,10 +80,16 @@ Solution *ProjectSystem::loadSolution(const QString &path)
         throw SolutionLoadError(path, path + " solution already loaded");
 
     TrackingPause pause(this);
-    auto solution = std::make_unique<Solution>(this, absolutePath);
-    solution->load(path);
-    m_solutions.push_back(std::move(solution));
-    return m_solutions.back().get();
+    // Listed before it is read, so that its load commands can use its macros.
+    m_solutions.push_back(std::make_unique<Solution>(this, absolutePath));
+    Solution *solution = m_solutions.back().get();
+    try {
+        solution->load(path);
+    } catch (...) {
+        m_solutions.pop_back();
+        throw;
+    }
+    return solution;
 }
 
 void ProjectSystem::closeSolution(Solution *solution)

@@ -45,7 +45,8 @@ struct PropertyChange
 class ProjectSystem
 {
 public:
-    /// Uses MacroService::instance() and the standard catalogue when given nullptr.
+    /// Uses MacroService::instance() and the standard catalogue when given nullptr; with
+    /// no service at all it keeps one of its own, so values still expand.
     explicit ProjectSystem(MacroService *macros = nullptr,
                            const PropertyCatalogue *catalogue = nullptr);
     virtual ~ProjectSystem();
@@ -168,6 +169,7 @@ private:
     MacroTable baseMacros(const ProjectElement *node, const QString &configuration) const;
     QString projectDirectory(const ProjectElement *project, const QString &configuration) const;
 
+    std::unique_ptr<MacroService> m_ownMacros;
     MacroService *m_macros;
     const PropertyCatalogue *m_catalogue;
     std::vector<std::unique_ptr<Solution>> m_solutions;

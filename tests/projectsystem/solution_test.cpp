@@ -158,6 +158,19 @@ TEST_F(SolutionTest, LoadCommandsRunWithEnvironmentInSolutionDirectory)
     EXPECT_FALSE(read("two").isNull());
 }
 
+TEST_F(SolutionTest, LoadCommandsSeeSolutionMacros)
+{
+    load("m.hzp", header + "<solution Name=\"Macro\" load_command=\"touch $(SolutionName).txt\" />");
+    EXPECT_FALSE(read("Macro.txt").isNull());
+}
+
+TEST_F(SolutionTest, LoadCommandCrashing)
+{
+    const SolutionLoadError error =
+        loadError("l.hzp", header + "<solution load_command=\"kill -SEGV $$$$\" />\n");
+    EXPECT_EQ(error.message(), QString("solution load command failed (crashed): kill -SEGV $$"));
+}
+
 TEST_F(SolutionTest, LoadCommandNotFound)
 {
     const SolutionLoadError error =
