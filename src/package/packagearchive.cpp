@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 
 using Fields = PackageArchiveFields;
 using Layout = PackageArchiveLayout;

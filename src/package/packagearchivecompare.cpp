@@ -14,10 +14,14 @@ public:
     explicit DifferencePrinter(FILE *out) : m_out(out) {}
     void print(const QByteArray &line)
     {
-        fwrite(line.constData(), 1, size_t(line.size()), m_out);
+        printListing(line);
         ++m_count;
     }
-    void printRaw(const QByteArray &text) { fwrite(text.constData(), 1, size_t(text.size()), m_out); }
+    // Lines that belong to the difference just printed.
+    void printListing(const QByteArray &text)
+    {
+        fwrite(text.constData(), 1, size_t(text.size()), m_out);
+    }
     int count() const { return m_count; }
 
 private:
@@ -58,7 +62,7 @@ int PackageArchive::compare(PackageArchive &other, bool showTextDifferences, boo
                 printer.print(name + " differs\n");
                 if (showTextDifferences && PackageArchiveTextDiff::isText(a)
                     && PackageArchiveTextDiff::isText(b))
-                    printer.printRaw(PackageArchiveTextDiff::listing(a, b));
+                    printer.printListing(PackageArchiveTextDiff::listing(a, b));
             }
         } else {
             printer.print(name + " differs\n");

@@ -324,7 +324,8 @@ TEST_F(PackageArchiveTest, OpensAnArchiveInsideALargerFile)
 TEST_F(PackageArchiveTest, ProbeRecognisesEveryForm)
 {
     write("c.pkg", le32(0x4152C3C8) + le32(0));
-    write("a.pkg", le32(0x71F5C6B1) + le16(0x0002) + le16(0) + deflateAll(le32(0) + QByteArray(16, 0)));
+    write("a.pkg", le32(0x71F5C6B1) + le16(0x0002) + le16(0)
+                       + deflateAll(le32(0) + QByteArray(16, 0)));
     write("b.pkg", le32(0xB231F47A) + le32(1) + be32(13) + deflateAll(le32(0x4152C3C8) + le32(0)));
     write("v3.pkg", le32(0x71F5C6B1) + le16(0x0003) + le16(0) + deflateAll(QByteArray(20, 0)));
     write("short", QByteArray("\xC8\xC3\x52\x41\x00\x00\x00", 7));

@@ -64,7 +64,8 @@ TEST_F(PackageArchiveExtractTest, ExistingFileNeedsOverwrite)
     write("out/f", "old");
     const QString target = path("out/f");
     EXPECT_THAT([&] { archive.extractAll(path("out"), false); },
-                ThrowsMessage<HException>(StrEq(("cannot overwrite file " + target).toStdString())));
+                ThrowsMessage<HException>(
+                    StrEq(("cannot overwrite file " + target).toStdString())));
     EXPECT_EQ(read("out/f"), QByteArray("old"));
     archive.extractAll(path("out"), true);
     EXPECT_EQ(read("out/f"), QByteArray("new"));

@@ -22,7 +22,10 @@ protected:
             setFileTime(path(name), fixedTime);
     }
 
-    ToolResult tessapkg(const QStringList &arguments) { return runTool("tessapkg", arguments, dir()); }
+    ToolResult tessapkg(const QStringList &arguments)
+    {
+        return runTool("tessapkg", arguments, dir());
+    }
 };
 
 TEST_F(TessapkgTest, CreateAndListKeepingLinks)
@@ -137,7 +140,8 @@ TEST_F(TessapkgTest, HelpShowsTheBannerAndUsage)
 {
     const ToolResult help = tessapkg({"-help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.err.startsWith("Tessarune for ARM tessapkg - Release 5.4.0.2026012200.60945\n"));
+    EXPECT_TRUE(help.err.startsWith(
+        "Tessarune for ARM tessapkg - Release 5.4.0.2026012200.60945\n"));
     EXPECT_TRUE(help.err.contains("tessapkg COMMAND"));
     EXPECT_EQ(help.out, QByteArray());
 }
