@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int readChunk = 1 << 20;
+constexpr int readChunk = 1 << 16;
 
 } // namespace
 

@@ -92,7 +92,7 @@ public:
         const int high = digit(m_position);
         const int low = digit(m_position + 1);
         m_position += 2;
-        const quint8 value = quint8((high << 4) | low);
+        const quint8 value = quint8((unsigned(high) << 4) | unsigned(low));
         m_sum = quint8(m_sum + value);
         return value;
     }
@@ -119,7 +119,7 @@ public:
             const int high = hexDigitValue(digits[2 * i]);
             const int low = hexDigitValue(digits[2 * i + 1]);
             invalid |= high | low;
-            const quint8 value = quint8((high << 4) | low);
+            const quint8 value = quint8((unsigned(high) << 4) | unsigned(low));
             destination[i] = value;
             sum = quint8(sum + value);
         }
