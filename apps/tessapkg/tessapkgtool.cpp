@@ -40,8 +40,11 @@ qint64 parseOffset(const TessapkgOptions &options)
 {
     if (!options.offsetGiven)
         return 0;
+    // Decimal, or hexadecimal after "0x" (a leading zero does not mean octal).
+    const QString &text = options.offset;
+    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
     bool ok = false;
-    const qint64 offset = options.offset.toLongLong(&ok, 0);
+    const qint64 offset = hex ? text.mid(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
     if (!ok || offset < 0)
         throw UsageError{"invalid offset " + options.offset};
     return offset;

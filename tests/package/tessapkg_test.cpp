@@ -105,8 +105,10 @@ TEST_F(TessapkgTest, ListAndExtractAtAnOffset)
     write("wrapped.bin", "HEADER--" + read("t.pkg"));
     EXPECT_EQ(tessapkg({"list", "wrapped.bin", "-offset", "8"}).out,
               QByteArray("100644          6 2021-03-04 05:06:07 tree/a.txt\n"));
-    ASSERT_EQ(tessapkg({"extract", "wrapped.bin", "o", "-offset", "8"}).exitCode, 0);
+    ASSERT_EQ(tessapkg({"extract", "wrapped.bin", "o", "-offset", "0x8"}).exitCode, 0);
     EXPECT_EQ(read("o/tree/a.txt"), QByteArray("alpha\n"));
+    write("ten.bin", "0123456789" + read("t.pkg"));
+    EXPECT_EQ(tessapkg({"list", "ten.bin", "-offset", "010"}).exitCode, 0);  // not octal
     EXPECT_EQ(tessapkg({"list", "wrapped.bin"}).err,
               "tessapkg: error: unsupported package file format\n");
 }
