@@ -405,6 +405,12 @@ UserTypePtr ExpressionParser::parseType()
         type = std::make_shared<PointerType>(type);
         m_lexer->next();
     }
+    return parseArraySuffixes(type, levels);
+}
+
+// { '[' integer ']' }, outermost first.
+UserTypePtr ExpressionParser::parseArraySuffixes(UserTypePtr type, int levels)
+{
     std::vector<quint64> dimensions;
     while (m_lexer->code() == Token::LBrack) {
         if (++levels > maxTypeDepth)
@@ -474,7 +480,8 @@ UserTypePtr ExpressionParser::parseBasicType()
     return std::make_shared<SimpleType>(basic, isUnsigned);
 }
 
-// struct -> 'struct' tag | 'struct' [tag] '{' { type name [':' integer] ';' } '}'
+// struct -> 'struct' tag
+//         | 'struct' [tag] '{' { type name { '[' integer ']' } [':' integer] ';' } '}'
 UserTypePtr ExpressionParser::parseStructType()
 {
     NestingGuard guard(m_typeDepth, maxTypeDepth, "type nested too deeply");
@@ -500,6 +507,7 @@ UserTypePtr ExpressionParser::parseStructType()
             throw ParserException("struct parse error");
         const QString name = m_lexer->text();
         m_lexer->next();
+        memberType = parseArraySuffixes(memberType);   // char name[4], as C writes it
         qint64 bitWidth = -1;
         if (m_lexer->code() == Token::Colon) {
             m_lexer->next();

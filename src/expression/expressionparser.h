@@ -101,6 +101,7 @@ private:
 
     bool startsType();
     UserTypePtr parseType();
+    UserTypePtr parseArraySuffixes(UserTypePtr type, int levels = 0);
     UserTypePtr parseBaseType();
     UserTypePtr parseBasicType();
     UserTypePtr parseStructType();

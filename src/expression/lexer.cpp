@@ -4,6 +4,7 @@
 #include "parserexception.h"
 
 #include <iterator>
+#include <limits>
 
 static const char *const tokenNames[] = {
     "TOKEN_EOL", "TOKEN_EOF", "TOKEN_SPACE", "TOKEN_INTEGER", "TOKEN_HEXINTEGER",
@@ -41,6 +42,34 @@ QString Lexer::tokenName(int code)
 void Lexer::addToken(std::unique_ptr<LexerToken> token)
 {
     m_tokens.push_back(std::move(token));
+    m_candidatesValid = false;
+}
+
+const std::vector<const LexerToken *> &Lexer::candidates(QChar c)
+{
+    if (!m_candidatesValid) {
+        m_allTokens.clear();
+        for (const auto &token : m_tokens)
+            m_allTokens.push_back(token.get());
+        for (ushort u = 0; u < 128; ++u) {
+            m_candidates[u].clear();
+            for (const LexerToken *token : m_allTokens) {
+                if (token->canStartWith(QChar(u)))
+                    m_candidates[u].push_back(token);
+            }
+        }
+        m_candidatesValid = true;
+    }
+    return c.unicode() < 128 ? m_candidates[c.unicode()] : m_allTokens;
+}
+
+const QString &Lexer::text() const
+{
+    if (!m_textValid) {
+        m_text = m_textSource->mid(m_tokenStart, m_textLength);
+        m_textValid = true;
+    }
+    return m_text;
 }
 
 void Lexer::setInput(const QString &text)
@@ -85,14 +114,15 @@ void Lexer::readToken()
             m_code = int(Token::Eol);
             m_precedence = notBinaryOperator;
             m_text.clear();
+            m_textValid = true;
             return;
         }
         const LexerToken *found = nullptr;
-        for (const auto &token : m_tokens) {
-            QString matched = token->match(input, position);
-            if (!matched.isEmpty()) {
-                found = token.get();
-                m_text = std::move(matched);
+        int length = 0;
+        for (const LexerToken *token : candidates(input.at(position))) {
+            length = token->matchLength(input, position);
+            if (length > 0) {
+                found = token;
                 break;
             }
         }
@@ -100,11 +130,19 @@ void Lexer::readToken()
             throw ParserException(QStringLiteral("unrecognised token: ") + input.mid(position));
         m_code = found->code();
         m_precedence = found->precedence();
-        position += m_text.size();
+        if (m_pending.empty()) {
+            m_textSource = &m_input;
+        } else {
+            m_substitutedSource = input;
+            m_textSource = &m_substitutedSource;
+        }
+        m_textLength = length;
+        m_textValid = false;
+        position += length;
         if (m_code != int(Token::Ident) || int(m_pending.size()) >= maxSubstitutionDepth)
             return;
-        const QString replacement = substitution(m_text);
-        if (replacement.isEmpty() || replacement == m_text)
+        const QString replacement = substitution(text());
+        if (replacement.isEmpty() || replacement == text())
             return;
         m_pending.push_back(PendingInput{replacement, 0});
     }
@@ -124,16 +162,39 @@ static QString withoutSuffix(const QString &text)
     return text.left(end);
 }
 
+// Plain decimal digits without a leading zero, the common case, convert here; a value
+// beyond the signed range gives 0 as the general conversion does. Anything else
+// (octal, suffixes, digits of other scripts) goes the general way.
+static bool convertPlainDecimal(const QChar *digits, int length, qint64 *value)
+{
+    if (length == 0 || length > 19 || (digits[0] == QLatin1Char('0') && length > 1))
+        return false;
+    quint64 result = 0;
+    for (int i = 0; i < length; ++i) {
+        const ushort u = digits[i].unicode();
+        if (u < '0' || u > '9')
+            return false;
+        result = result * 10 + (u - '0');
+    }
+    *value = result > quint64(std::numeric_limits<qint64>::max()) ? 0 : qint64(result);
+    return true;
+}
+
 qint64 Lexer::integerValue() const
 {
     switch (Token(m_code)) {
-    case Token::Integer:
-        return withoutSuffix(m_text).toLongLong(nullptr, 0);
+    case Token::Integer: {
+        qint64 value;
+        const QChar *digits = m_textSource->constData() + m_tokenStart;
+        if (convertPlainDecimal(digits, m_textLength, &value))
+            return value;
+        return withoutSuffix(text()).toLongLong(nullptr, 0);
+    }
     case Token::HexInteger:
     case Token::BinInteger:
-        if (m_text.startsWith(QLatin1String("0b")))
-            return qint64(m_text.mid(2).toULongLong(nullptr, 2));
-        return qint64(withoutSuffix(m_text).toULongLong(nullptr, 0));
+        if (text().startsWith(QLatin1String("0b")))
+            return qint64(text().mid(2).toULongLong(nullptr, 2));
+        return qint64(withoutSuffix(text()).toULongLong(nullptr, 0));
     default:
         return 0;
     }
@@ -141,7 +202,7 @@ qint64 Lexer::integerValue() const
 
 double Lexer::floatValue() const
 {
-    return m_text.toDouble();
+    return text().toDouble();
 }
 
 // --- CStyleLexer

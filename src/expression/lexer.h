@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -50,7 +51,7 @@ public:
 
     Token code() const { return Token(m_code); }
     int precedence() const { return m_precedence; }
-    const QString &text() const { return m_text; }
+    const QString &text() const;
     /// Where the current token starts in the text it came from.
     int position() const { return m_tokenStart; }
     const QString &input() const { return m_input; }
@@ -78,11 +79,24 @@ private:
     void readToken();
     const QString &currentText() const;
     int &currentPosition();
+    const std::vector<const LexerToken *> &candidates(QChar c);
 
     QString m_input;
     int m_position = 0;
     std::vector<std::unique_ptr<LexerToken>> m_tokens;
-    QString m_text;
+    // The recognisers that can start with each ASCII character, in table order; built
+    // on first use after the table changed.
+    std::array<std::vector<const LexerToken *>, 128> m_candidates;
+    std::vector<const LexerToken *> m_allTokens;
+    bool m_candidatesValid = false;
+    // The token text is cut from its source only when someone asks for it. The source
+    // is the input itself, or a copy of the substitution text it came from (those are
+    // dropped while later tokens are read).
+    const QString *m_textSource = &m_input;
+    QString m_substitutedSource;
+    int m_textLength = 0;
+    mutable QString m_text;
+    mutable bool m_textValid = true;
     int m_code = int(Token::Eol);
     int m_precedence = notBinaryOperator;
     int m_tokenStart = 0;

@@ -2,6 +2,21 @@
 
 #include <algorithm>
 
+int LexerToken::matchLength(const QString &input, int position) const
+{
+    return match(input, position).size();
+}
+
+bool LexerToken::canStartWith(QChar) const
+{
+    return true;
+}
+
+static QString matchedText(const QString &input, int position, int length)
+{
+    return length > 0 ? input.mid(position, length) : QString();
+}
+
 // --- CategoryLexerToken
 
 CategoryLexerToken::CategoryLexerToken(int code, int precedence, QChar::Category category,
@@ -12,26 +27,36 @@ CategoryLexerToken::CategoryLexerToken(int code, int precedence, QChar::Category
 
 QString CategoryLexerToken::match(const QString &input, int position) const
 {
+    return matchedText(input, position, matchLength(input, position));
+}
+
+int CategoryLexerToken::matchLength(const QString &input, int position) const
+{
     int end = position;
     const int limit = m_maxLength > 0 ? std::min(input.size(), position + m_maxLength)
                                       : input.size();
     while (end < limit && input.at(end).category() == m_category)
         ++end;
-    return end > position ? input.mid(position, end - position) : QString();
+    return end - position;
 }
 
 // --- CStyleStringLiteralLexerToken
 
 QString CStyleStringLiteralLexerToken::match(const QString &input, int position) const
 {
+    return matchedText(input, position, matchLength(input, position));
+}
+
+int CStyleStringLiteralLexerToken::matchLength(const QString &input, int position) const
+{
     const QChar quote = QLatin1Char('"');
     if (position >= input.size() || input.at(position) != quote)
-        return QString();
+        return 0;
     for (int i = position + 1; i < input.size(); ++i) {
         if (input.at(i) == quote && input.at(i - 1) != QLatin1Char('\\'))
-            return input.mid(position, i + 1 - position);
+            return i + 1 - position;
     }
-    return QString();
+    return 0;
 }
 
 // --- RegularExpressionLexerToken
@@ -50,12 +75,13 @@ RegularExpressionLexerToken::RegularExpressionLexerToken(int code, int precedenc
 
 RegularExpressionLexerToken::~RegularExpressionLexerToken() = default;
 
-bool RegularExpressionLexerToken::Step::accepts(QChar c) const
+// \d: the ASCII digits go in the step's table, the other scripts' digits are checked
+// when they occur.
+static void addDigits(std::bitset<128> &ascii, bool &digits)
 {
-    const ushort u = c.unicode();
-    if (u < 128 && ascii.test(u))
-        return true;
-    return digits && c.isDigit();
+    digits = true;
+    for (ushort u = '0'; u <= '9'; ++u)
+        ascii.set(u);
 }
 
 // Literal characters that a backslash may escape in a compiled pattern.
@@ -79,7 +105,7 @@ bool RegularExpressionLexerToken::compile(const QString &pattern)
                 return false;
             const QChar escaped = pattern.at(i + 1);
             if (escaped == QLatin1Char('d'))
-                step.digits = true;
+                addDigits(step.ascii, step.digits);
             else if (isEscapable(escaped))
                 step.ascii.set(escaped.unicode());
             else
@@ -95,7 +121,7 @@ bool RegularExpressionLexerToken::compile(const QString &pattern)
                     if (j + 1 >= n)
                         return false;
                     if (pattern.at(j + 1) == QLatin1Char('d')) {
-                        step.digits = true;
+                        addDigits(step.ascii, step.digits);
                         j += 2;
                         continue;
                     }
@@ -168,15 +194,27 @@ int RegularExpressionLexerToken::matchSteps(const QChar *text, int length, size_
 
 QString RegularExpressionLexerToken::match(const QString &input, int position) const
 {
+    return matchedText(input, position, matchLength(input, position));
+}
+
+int RegularExpressionLexerToken::matchLength(const QString &input, int position) const
+{
     if (position >= input.size())
-        return QString();
-    int length = 0;
-    if (m_compiled) {
-        length = matchSteps(input.constData() + position, input.size() - position, 0);
-    } else if (m_regExp.indexIn(input, position, QRegExp::CaretAtOffset) == position) {
-        length = m_regExp.matchedLength();
-    }
-    return length > 0 ? input.mid(position, length) : QString();
+        return 0;
+    if (m_compiled)
+        return std::max(0, matchSteps(input.constData() + position, input.size() - position, 0));
+    if (m_regExp.indexIn(input, position, QRegExp::CaretAtOffset) == position)
+        return m_regExp.matchedLength();
+    return 0;
+}
+
+// A compiled pattern whose first step is required starts only with what that step
+// accepts; anything else may start anywhere.
+bool RegularExpressionLexerToken::canStartWith(QChar c) const
+{
+    if (!m_compiled || m_steps.front().min == 0)
+        return true;
+    return m_steps.front().accepts(c);
 }
 
 // --- CharacterLexerToken, StringLexerToken
@@ -188,9 +226,12 @@ CharacterLexerToken::CharacterLexerToken(int code, int precedence, QChar charact
 
 QString CharacterLexerToken::match(const QString &input, int position) const
 {
-    if (position < input.size() && input.at(position) == m_character)
-        return QString(m_character);
-    return QString();
+    return matchedText(input, position, matchLength(input, position));
+}
+
+int CharacterLexerToken::matchLength(const QString &input, int position) const
+{
+    return position < input.size() && input.at(position) == m_character ? 1 : 0;
 }
 
 StringLexerToken::StringLexerToken(int code, int precedence, const QString &text)
@@ -200,7 +241,18 @@ StringLexerToken::StringLexerToken(int code, int precedence, const QString &text
 
 QString StringLexerToken::match(const QString &input, int position) const
 {
-    if (!m_text.isEmpty() && input.midRef(position, m_text.size()) == m_text)
-        return m_text;
-    return QString();
+    return matchedText(input, position, matchLength(input, position));
+}
+
+int StringLexerToken::matchLength(const QString &input, int position) const
+{
+    const int length = m_text.size();
+    if (length == 0 || position < 0 || input.size() - position < length)
+        return 0;
+    const QChar *at = input.constData() + position;
+    for (int i = 0; i < length; ++i) {
+        if (at[i] != m_text.at(i))
+            return 0;
+    }
+    return length;
 }

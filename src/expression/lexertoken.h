@@ -22,6 +22,12 @@ public:
 
     /// The text matched starting exactly at `position`; empty text means no match.
     virtual QString match(const QString &input, int position) const = 0;
+    /// The length of match(); the lexer asks this so that it makes no text for
+    /// recognisers that do not match or for tokens it skips.
+    virtual int matchLength(const QString &input, int position) const;
+    /// False when no match can start with `c`; the lexer then does not try this
+    /// recogniser at positions holding `c`, which keeps the table order intact.
+    virtual bool canStartWith(QChar c) const;
 
     int code() const { return m_code; }
     int precedence() const { return m_precedence; }
@@ -37,6 +43,8 @@ class CategoryLexerToken : public LexerToken
 public:
     CategoryLexerToken(int code, int precedence, QChar::Category category, int maxLength = 0);
     QString match(const QString &input, int position) const override;
+    int matchLength(const QString &input, int position) const override;
+    bool canStartWith(QChar c) const override { return c.category() == m_category; }
 
 private:
     QChar::Category m_category;
@@ -51,6 +59,8 @@ class CStyleStringLiteralLexerToken : public LexerToken
 public:
     using LexerToken::LexerToken;
     QString match(const QString &input, int position) const override;
+    int matchLength(const QString &input, int position) const override;
+    bool canStartWith(QChar c) const override { return c == QLatin1Char('"'); }
 };
 
 /// A case-sensitive regular expression that must match starting exactly at the position;
@@ -68,6 +78,8 @@ public:
     ~RegularExpressionLexerToken() override;
 
     QString match(const QString &input, int position) const override;
+    int matchLength(const QString &input, int position) const override;
+    bool canStartWith(QChar c) const override;
     /// Whether the pattern runs on the compiled steps rather than on QRegExp.
     bool isCompiled() const { return m_compiled; }
 
@@ -78,7 +90,11 @@ private:
         bool digits = false;      // also every Unicode decimal digit (\d)
         int min = 1;
         int max = 1;              // -1: unlimited
-        bool accepts(QChar c) const;
+        bool accepts(QChar c) const
+        {
+            const ushort u = c.unicode();
+            return u < 128 ? ascii.test(u) : digits && c.isDigit();
+        }
     };
     bool compile(const QString &pattern);
     int matchSteps(const QChar *text, int length, size_t step) const;
@@ -94,6 +110,8 @@ class CharacterLexerToken : public LexerToken
 public:
     CharacterLexerToken(int code, int precedence, QChar character);
     QString match(const QString &input, int position) const override;
+    int matchLength(const QString &input, int position) const override;
+    bool canStartWith(QChar c) const override { return c == m_character; }
 
 private:
     QChar m_character;
@@ -105,6 +123,8 @@ class StringLexerToken : public LexerToken
 public:
     StringLexerToken(int code, int precedence, const QString &text);
     QString match(const QString &input, int position) const override;
+    int matchLength(const QString &input, int position) const override;
+    bool canStartWith(QChar c) const override { return !m_text.isEmpty() && c == m_text.at(0); }
 
 private:
     QString m_text;
