@@ -76,7 +76,7 @@ double floatingValue(const ExpressionValue &value, const UserType &type)
 quint64 floatBits(double d, quint32 size)
 {
     if (size == 4) {
-        const float f = float(d);
+        const float f = float(ExpressionValue::roundToFloat(d));
         quint32 bits;
         std::memcpy(&bits, &f, sizeof bits);
         return bits;
@@ -464,8 +464,8 @@ ExpressionValue DebugExpressionParser::slice(const ExpressionValue &array,
     const TargetValueMarker *target = targetMarker(array);
     if (!target || !(isPointer(array) || isArray(array)))
         return ExpressionParser::slice(array, start, stop);
-    const qint64 count = qint64(stop.data) - qint64(start.data);
-    if (count < 0 || count > 0xFFFF)
+    const quint64 count = stop.data - start.data;   // wraps to huge when stop < start
+    if (count > 0xFFFF)
         fail(QStringLiteral("bad slice bounds"));
     const ExpressionValue first = elementAt(*target, qint64(start.data));
     const auto *firstMarker = static_cast<const TargetValueMarker *>(first.marker.get());

@@ -5,6 +5,18 @@
 #include <QLocale>
 
 #include <cstring>
+#include <limits>
+
+// Single precision of a double; values beyond its range become infinities rather than
+// an undefined conversion.
+double ExpressionValue::roundToFloat(double value)
+{
+    if (value > std::numeric_limits<float>::max())
+        return std::numeric_limits<double>::infinity();
+    if (value < -std::numeric_limits<float>::max())
+        return -std::numeric_limits<double>::infinity();
+    return double(float(value));
+}
 
 ExpressionValue ExpressionValue::boolean(bool value)
 {
@@ -41,7 +53,7 @@ ExpressionValue ExpressionValue::floating(double value, quint32 size)
     v.kind = Kind::Float;
     v.size = size;
     if (size == 4)
-        value = double(float(value));
+        value = roundToFloat(value);
     std::memcpy(&v.data, &value, sizeof value);
     return v;
 }

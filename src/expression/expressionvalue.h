@@ -62,6 +62,8 @@ struct ExpressionValue
     /// string, and the shortest decimal form that reads back to the same double.
     QString toText() const;
 
+    /// `value` rounded to single precision (infinite beyond the float range).
+    static double roundToFloat(double value);
     /// Re-normalises `data` to `size` bytes for the value's integer kind.
     void normalise();
     /// The marker resolved to its current value, or a copy of a value that is none.
