@@ -5,6 +5,7 @@
 #include "package/packagearchive.h"
 #include "package/packagearchivefile.h"
 #include "package/packagearchivebzfile.h"
+#include "package/packagearchivecompressedfile.h"
 
 #include <sys/stat.h>
 
@@ -248,6 +249,97 @@ TEST(PackageArchiveTruncation, ContentCutShortByTheFileEnd)
     ASSERT_EQ(archive.entryCount(), 1);
     EXPECT_THAT([&] { archive.content(archive.entry(0)); },
                 ThrowsMessage<HException>(StrEq("error reading stream")));
+}
+
+} // namespace
+
+namespace {
+
+// An output stream that accepts only `limit` bytes and then reports short writes.
+class LimitedOutput : public PackageArchiveCompressedOutputFile
+{
+public:
+    LimitedOutput(FILE *file, qint64 limit)
+        : PackageArchiveCompressedOutputFile(file, 0), m_limit(limit)
+    {
+    }
+    qint64 write(const char *, qint64 size) override
+    {
+        const qint64 accepted = std::min(size, m_limit);
+        m_limit -= accepted;
+        return accepted;
+    }
+
+protected:
+    void rawWrite(const char *, qint64) override {}
+    void startCodec() override {}
+    void finishCodec() override {}
+
+private:
+    qint64 m_limit;
+};
+
+class LimitedArchive : public PackageArchive
+{
+public:
+    qint64 limit = 0;
+    bool unbuffered = false;
+
+protected:
+    std::unique_ptr<PackageArchiveCompressedOutputFile>
+    createOutputStream(qint32, FILE *file, int) override
+    {
+        return std::make_unique<LimitedOutput>(file, limit);
+    }
+    void outputFileOpened(FILE *file) override
+    {
+        if (unbuffered)
+            setvbuf(file, nullptr, _IONBF, 0);
+    }
+};
+
+TEST(PackageArchiveWriteFailure, EachStepHasItsMessage)
+{
+    QTemporaryDir dir;
+    writeFile(dir.path() + "/f", "content");
+    // Version 2 with one entry "f": 20-byte header, 18-byte record and 1-byte name.
+    const struct
+    {
+        int version;
+        qint64 limit;
+        const char *message;
+    } rows[] = {
+        {2, 0, "cannot write header2"},
+        {2, 19, "cannot write header2"},
+        {2, 20, "cannot write table of contents"},
+        {2, 38, "cannot write table of contents"},
+        {2, 39, "cannot write file"},
+        {2, 45, "cannot write file"},
+        {1, 7, "cannot write header2"},
+        {1, 8, "cannot write table of contents"},
+        {1, 1048, "cannot write file"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.limit);
+        LimitedArchive archive;
+        archive.setVersion(row.version);
+        archive.addFile(dir.path() + "/f", "f");
+        archive.limit = row.limit;
+        EXPECT_THAT([&] { archive.saveAs(dir.path() + "/o.pkg"); },
+                    ThrowsMessage<HException>(StrEq(row.message)));
+    }
+    LimitedArchive complete;
+    complete.limit = 1048 + 7;
+    complete.addFile(dir.path() + "/f", "f");
+    EXPECT_NO_THROW(complete.saveAs(dir.path() + "/o.pkg"));
+}
+
+TEST(PackageArchiveWriteFailure, HeaderThatCannotBeWritten)
+{
+    LimitedArchive archive;
+    archive.unbuffered = true;  // the full device then refuses the header itself
+    EXPECT_THAT([&] { archive.saveAs("/dev/full"); },
+                ThrowsMessage<HException>(StrEq("cannot write header")));
 }
 
 } // namespace
