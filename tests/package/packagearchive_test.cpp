@@ -354,6 +354,13 @@ TEST_F(PackageArchiveTest, ReadsAHandBuiltUncompressedArchive)
     EXPECT_EQ(archive.entry(1)->modificationTime().toSecsSinceEpoch(), 200);
     EXPECT_EQ(archive.content(archive.entry(1)), QByteArray("wxyz"));
     EXPECT_EQ(archive.content(archive.entry(0)), QByteArray("abc"));
+
+    write("inside.bin", "12345" + read("c.pkg"));
+    PackageArchive inside;
+    inside.setFileName(path("inside.bin"));
+    inside.open(5, true);
+    ASSERT_NE(inside.find("rw/x"), nullptr);
+    EXPECT_EQ(inside.content(inside.find("rw/x")), QByteArray("wxyz"));
 }
 
 TEST_F(PackageArchiveTest, ReadsAVersion1TableInsideTheCompressedContainer)
