@@ -7,56 +7,53 @@ enum class Escape { None, Markup, Html, Terminal };
 // Appends text as UTF-8; a lone surrogate becomes U+FFFD. The escapes: markup doubles
 // "{"; HTML writes its special characters as entities and NUL as U+FFFD; the terminal
 // sees control characters other than tab as their visible pictures, so that a file
-// cannot send escape sequences to it.
+// cannot send escape sequences to it. Writes straight into the buffer: this loop is
+// most of the tool's own work.
 void appendText(const QChar *text, int length, Escape escape, QByteArray *out)
 {
+    const int start = out->size();
+    out->resize(start + 6 * length);  // "&quot;" is the longest form of one unit
+    char *p = out->data() + start;
     for (int i = 0; i < length; ++i) {
         uint c = text[i].unicode();
         if (c < 0x80) {
             if (escape == Escape::Markup && c == '{') {
-                out->append("{{", 2);
-                continue;
-            }
-            if (escape == Escape::Html) {
-                if (c == '&') { out->append("&amp;"); continue; }
-                if (c == '<') { out->append("&lt;"); continue; }
-                if (c == '>') { out->append("&gt;"); continue; }
-                if (c == '"') { out->append("&quot;"); continue; }
+                *p++ = '{';
+            } else if (escape == Escape::Html) {
+                const char *entity = c == '&' ? "&amp;" : c == '<' ? "&lt;"
+                    : c == '>' ? "&gt;" : c == '"' ? "&quot;" : nullptr;
+                if (entity) {
+                    while (*entity)
+                        *p++ = *entity++;
+                    continue;
+                }
                 if (c == 0)
                     c = 0xFFFD;
-            }
-            if (escape == Escape::Terminal && (c < 0x20 || c == 0x7F) && c != '\t')
+            } else if (escape == Escape::Terminal && (c < 0x20 || c == 0x7F) && c != '\t') {
                 c = c == 0x7F ? 0x2421 : 0x2400 + c;
+            }
             if (c < 0x80) {
-                out->append(char(c));
+                *p++ = char(c);
                 continue;
             }
         }
-        if (QChar::isHighSurrogate(c) && i + 1 < length && text[i + 1].isLowSurrogate()) {
+        if (QChar::isHighSurrogate(c) && i + 1 < length && text[i + 1].isLowSurrogate())
             c = QChar::surrogateToUcs4(ushort(c), text[++i].unicode());
-        } else if (QChar::isSurrogate(c)) {
+        else if (QChar::isSurrogate(c))
             c = 0xFFFD;
-        }
-        char bytes[4];
-        int count;
         if (c < 0x800) {
-            bytes[0] = char(0xC0 | (c >> 6));
-            bytes[1] = char(0x80 | (c & 0x3F));
-            count = 2;
+            *p++ = char(0xC0 | (c >> 6));
         } else if (c < 0x10000) {
-            bytes[0] = char(0xE0 | (c >> 12));
-            bytes[1] = char(0x80 | ((c >> 6) & 0x3F));
-            bytes[2] = char(0x80 | (c & 0x3F));
-            count = 3;
+            *p++ = char(0xE0 | (c >> 12));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
         } else {
-            bytes[0] = char(0xF0 | (c >> 18));
-            bytes[1] = char(0x80 | ((c >> 12) & 0x3F));
-            bytes[2] = char(0x80 | ((c >> 6) & 0x3F));
-            bytes[3] = char(0x80 | (c & 0x3F));
-            count = 4;
+            *p++ = char(0xF0 | (c >> 18));
+            *p++ = char(0x80 | ((c >> 12) & 0x3F));
+            *p++ = char(0x80 | ((c >> 6) & 0x3F));
         }
-        out->append(bytes, count);
+        *p++ = char(0x80 | (c & 0x3F));
     }
+    out->resize(int(p - out->constData()));
 }
 
 // "{N}" for every switch, "{{" for a "{" of the text, a line feed after each line.

@@ -71,7 +71,9 @@ SourceFile loadSource(const QString &fileName, const QString &language)
     if (source.language.isEmpty())
         throw HException("cannot tell the language of " + displayName(fileName)
                          + " (use -lang)");
-    source.text = QString::fromUtf8(readSource(fileName));
+    // With an explicit size: the QByteArray overload would stop at the first NUL.
+    const QByteArray bytes = readSource(fileName);
+    source.text = QString::fromUtf8(bytes.constData(), bytes.size());
     return source;
 }
 
@@ -98,7 +100,7 @@ void writeSource(const SourceFile &source, HighlightWriter &writer, QByteArray *
             end = all.size();
         if (end > start && all.at(end - 1) == QLatin1Char('\r'))
             --end;
-        parser->colourLine(all.mid(start, end - start), &text, &runs);
+        parser->colourLine(all.constData() + start, end - start, &text, &runs);
         writer.line(text, runs, out);
         if (out->size() > (1 << 20))
             flush(out);

@@ -94,10 +94,12 @@ bool CodeEditMarkdownParser::scanBlockStart()
 }
 
 // `code`, ``code with ` inside``: a run of backquotes up to a run of the same length.
+// Runs of 64 or more are taken as text at once.
 bool CodeEditMarkdownParser::scanCodeSpan()
 {
     const int length = runLength(m_in, '`');
-    for (const ushort *p = m_in + length; *p; ) {
+    const quint64 bit = length < 64 ? quint64(1) << length : 0;
+    for (const ushort *p = m_in + length; *p && (m_unclosedRuns & bit) == 0 && bit != 0;) {
         const int close = runLength(p, '`');
         if (close == length) {
             switchTo(literalClass);
@@ -106,6 +108,7 @@ bool CodeEditMarkdownParser::scanCodeSpan()
         }
         p += close > 0 ? close : 1;
     }
+    m_unclosedRuns |= bit;
     switchTo(plainClass);
     copy(length);  // unmatched backquotes are text
     return true;
@@ -160,6 +163,7 @@ ushort *CodeEditMarkdownParser::parse(const ushort *line, ushort *output)
 {
     if (!beginLine(line, output))
         return m_out;
+    m_unclosedRuns = 0;
     if (m_state & fenceFlag) {
         scanLeadingWhitespace();
         if (*m_in && !scanFence()) {

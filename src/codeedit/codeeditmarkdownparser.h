@@ -22,4 +22,8 @@ private:
     void scanInline();
     bool scanCodeSpan();
     bool scanLinkTarget();
+
+    // Backquote-run lengths (bit n for length n) already known to have no closing run
+    // further on in this line, so that no line costs more than one search per length.
+    quint64 m_unclosedRuns = 0;
 };

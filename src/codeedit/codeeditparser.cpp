@@ -294,12 +294,11 @@ bool CodeEditParser::scanDecimalNumber()
     return true;
 }
 
-void CodeEditParser::parseWhole(const QString &line)
+void CodeEditParser::parseWhole(const QChar *line, int length)
 {
-    const int length = line.size();
     m_input.resize(size_t(length) + 1);
     m_replaced.clear();
-    const ushort *units = reinterpret_cast<const ushort *>(line.constData());
+    const ushort *units = reinterpret_cast<const ushort *>(line);
     for (int i = 0; i < length; ++i) {
         ushort c = units[i];
         if (c == 0 || c == switchCode) {
@@ -317,7 +316,7 @@ void CodeEditParser::parseWhole(const QString &line)
 
 QString CodeEditParser::markup(const QString &line)
 {
-    parseWhole(line);
+    parseWhole(line.constData(), line.size());
     QString result(int(m_outputEnd - m_output.data()), Qt::Uninitialized);
     ushort *out = reinterpret_cast<ushort *>(result.data());
     size_t nextReplaced = 0;
@@ -341,8 +340,14 @@ QString CodeEditParser::markup(const QString &line)
 
 void CodeEditParser::colourLine(const QString &line, QString *text, QVector<CodeEditRun> *runs)
 {
-    parseWhole(line);
-    text->resize(line.size());
+    colourLine(line.constData(), line.size(), text, runs);
+}
+
+void CodeEditParser::colourLine(const QChar *line, int length, QString *text,
+                                QVector<CodeEditRun> *runs)
+{
+    parseWhole(line, length);
+    text->resize(length);
     ushort *out = reinterpret_cast<ushort *>(text->data());
     runs->clear();
     CodeEditRun run;
@@ -357,10 +362,10 @@ void CodeEditParser::colourLine(const QString &line, QString *text, QVector<Code
         }
         ushort c = *p;
         if (nextReplaced < m_replaced.size() && m_replaced[nextReplaced] == position) {
-            c = line.at(position).unicode();
+            c = line[position].unicode();
             ++nextReplaced;
         }
-        if (position < line.size())
+        if (position < length)
             out[position] = c;
         ++position;
         ++run.length;

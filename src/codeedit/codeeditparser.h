@@ -70,13 +70,15 @@ public:
 
     /// The markup of one line as a string, without the terminator. NUL characters in
     /// the line cannot pass through the NUL-terminated interface, so they are parsed as
-    /// an ordinary character and put back afterwards.
+    /// an ordinary character and put back afterwards. (A U+FDD0 of the line comes back
+    /// as itself too, which a reader cannot tell from a switch: see colourLine.)
     QString markup(const QString &line);
     /// Colours a line of any content, U+FDD0 included: `text` receives the displayed
     /// characters and `runs` the classes over them. The first run is class 0 and may
     /// be empty; every later run stands for one switch of the markup, so an empty run
     /// is a switch that no character followed.
     void colourLine(const QString &line, QString *text, QVector<CodeEditRun> *runs);
+    void colourLine(const QChar *line, int length, QString *text, QVector<CodeEditRun> *runs);
 
 protected:
     // Parse-time cursor: the input read position and the output write position.
@@ -140,7 +142,7 @@ private:
     enum CharFlag : uchar { SpaceFlag = 1, LetterFlag = 2 };
     static const uchar s_charFlags[256];
 
-    void parseWhole(const QString &line);
+    void parseWhole(const QChar *line, int length);
 
     QStringList m_keywords;
     bool m_wordStart[128];

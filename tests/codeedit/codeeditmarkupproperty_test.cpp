@@ -135,6 +135,33 @@ TEST_P(CodeEditMarkupPropertyTest, MegabyteLine)
     }
 }
 
+// Lines built to make a searching parser quadratic: each must take linear time (a
+// quadratic parser would run into the test's time limit on them).
+TEST_P(CodeEditMarkupPropertyTest, AdversarialLinesStayLinear)
+{
+    const QString language = GetParam();
+    const auto parser = CodeEditParserFactory::create(language);
+    QString increasingRuns;
+    for (int length = 1; increasingRuns.size() < (1 << 20); ++length)
+        increasingRuns += QString(length, QLatin1Char('`')) + QLatin1Char('x');
+    const QString lines[] = {
+        increasingRuns,
+        QStringLiteral("%").repeated(1 << 19) + QStringLiteral("x"),
+        (QStringLiteral("' ") + QString(64, QLatin1Char(' '))).repeated(1 << 14),
+        QStringLiteral("a: ").repeated(1 << 18),
+        QStringLiteral("&{").repeated(1 << 19),
+        QStringLiteral(")\"x").repeated(1 << 18),
+    };
+    QString text;
+    QVector<CodeEditRun> runs;
+    for (const QString &line : lines) {
+        parser->setState(CodeEditParser::normalState);
+        parser->colourLine(QStringLiteral("R\"x(") , &text, &runs);
+        parser->colourLine(line, &text, &runs);
+        EXPECT_TRUE(text == expectedText(language, line));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllLanguages, CodeEditMarkupPropertyTest,
                          testing::ValuesIn(CodeEditParserFactory::languages()),
                          [](const testing::TestParamInfo<QString> &info) {

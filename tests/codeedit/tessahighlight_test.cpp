@@ -93,6 +93,25 @@ TEST_F(TessaHighlightTest, AnsiColoursAndResetsEachLine)
                           "\xe2\x90\x9b[\x1b[0;32m2J\x1b[0m\n");
 }
 
+TEST_F(TessaHighlightTest, NonAsciiTextIsWrittenAsUtf8)
+{
+    // Two-, three- and four-byte sequences; an invalid byte reads as U+FFFD.
+    write("a.py", "x = '\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80' \xff\n");
+    const ToolResult markup = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
+    EXPECT_EQ(markup.out, "x = {1}'\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80' {0}\xef\xbf\xbd\n");
+    const ToolResult html = runTool("tessahighlight", {"-format", "html", "a.py"}, dir());
+    EXPECT_TRUE(html.out.contains("<pre>x = <span class=\"c1\">'\xc3\xa9\xe2\x82\xac"
+                                  "\xf0\x9f\x98\x80' </span>\xef\xbf\xbd\n</pre>"))
+        << html.out.toStdString();
+}
+
+TEST_F(TessaHighlightTest, NulAndSwitchCharacterPassThrough)
+{
+    write("a.py", QByteArray("a\0b \xef\xb7\x90{\n", 9));
+    const ToolResult result = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
+    EXPECT_EQ(result.out, QByteArray("a\0b \xef\xb7\x90{{\n", 10));
+}
+
 TEST_F(TessaHighlightTest, DisassemblySeparatorKeepsItsRule)
 {
     write("a.dis", "--- x ---\n");
