@@ -4,16 +4,16 @@
 
 HighlightArgParse::HighlightArgParse(DiagnosticSink *sink) : QTx::ArgParse(sink)
 {
-    addOption(QStringLiteral("-lang"), Kind::NextArgument, &language, nullptr);
-    addOption(QStringLiteral("-format"), Kind::NextArgument, &format, nullptr);
-    addOption(QStringLiteral("-help"), Kind::NoArgument, nullptr, &help);
+    addOption(QStringLiteral("-lang"), Kind::NextArgument, &m_language, nullptr);
+    addOption(QStringLiteral("-format"), Kind::NextArgument, &m_format, nullptr);
+    addOption(QStringLiteral("-help"), Kind::NoArgument, nullptr, &m_help);
     addOption(QStringLiteral("-"), Kind::NoArgument,
-              [this](const QString &, const QString &) { files.append(QStringLiteral("-")); });
+              [this](const QString &, const QString &) { m_files.append(QStringLiteral("-")); });
 }
 
 void HighlightArgParse::handleArgument(const QString &argument)
 {
-    files.append(argument);
+    m_files.append(argument);
 }
 
 QByteArray HighlightArgParse::usageText()

@@ -13,11 +13,17 @@ public:
 
     static QByteArray usageText();
 
-    QString language;
-    QString format;
-    bool help = false;
-    QStringList files;
+    const QString &language() const { return m_language; }
+    const QString &format() const { return m_format; }
+    bool helpRequested() const { return m_help; }
+    const QStringList &files() const { return m_files; }
 
 protected:
     void handleArgument(const QString &argument) override;
+
+private:
+    QString m_language;
+    QString m_format;
+    bool m_help = false;
+    QStringList m_files;
 };

@@ -111,21 +111,22 @@ void writeSource(const SourceFile &source, HighlightWriter &writer, QByteArray *
 
 int run(const HighlightArgParse &arguments)
 {
-    QString format = arguments.format;
+    QString format = arguments.format();
     if (format.isEmpty())
         format = isatty(STDOUT_FILENO) ? QStringLiteral("ansi") : QStringLiteral("html");
     const auto writer = HighlightWriter::create(format);
     if (!writer)
         throw HException("unknown format '" + format + "' (use markup, html or ansi)");
-    if (!arguments.language.isEmpty() && !CodeEditParserFactory::create(arguments.language))
-        throw HException("unknown language '" + arguments.language + "'");
+    if (!arguments.language().isEmpty()
+        && !CodeEditParserFactory::create(arguments.language()))
+        throw HException("unknown language '" + arguments.language() + "'");
     // Everything is read before anything is written, so that an error never leaves
     // half a page behind.
     QVector<SourceFile> sources;
-    for (const QString &fileName : arguments.files)
-        sources.append(loadSource(fileName, arguments.language));
+    for (const QString &fileName : arguments.files())
+        sources.append(loadSource(fileName, arguments.language()));
     QByteArray out;
-    writer->begin(arguments.files, &out);
+    writer->begin(arguments.files(), &out);
     for (const SourceFile &source : sources)
         writeSource(source, *writer, &out);
     writer->end(&out);
@@ -144,9 +145,14 @@ int main(int argc, char *argv[])
         arguments.removeFirst();
     HighlightArgParse parser(sink);
     parser.parse(arguments, 1);
+    // As in the other tools, -help anywhere wins, even after a bad option.
+    if (parser.helpRequested()) {
+        printUsage();
+        return 0;
+    }
     if (sink->errorCount() > 0)
         return 1;
-    if (parser.help || parser.files.isEmpty()) {
+    if (parser.files().isEmpty()) {
         printUsage();
         return 0;
     }
