@@ -76,7 +76,8 @@ public:
     }
 };
 
-// A standalone page: the classes become spans styled by a light and a dark scheme.
+// A standalone page: the classes become spans styled by a light and a dark scheme;
+// class 0 is the style of the whole block.
 class HtmlWriter : public HighlightWriter
 {
 public:
@@ -89,6 +90,7 @@ public:
         out->append("</title>\n<style>\n"
                     "body { background: #ffffff; color: #1f2328; }\n"
                     "pre { font-family: monospace; }\n"
+                    ".c0 { color: #1f2328; }\n"
                     ".c1 { color: #0a3069; }\n"
                     ".c2 { color: #6e7781; font-style: italic; }\n"
                     ".c3 { color: #cf222e; font-weight: bold; }\n"
@@ -97,6 +99,7 @@ public:
                     ".c6 { color: #116329; }\n"
                     "@media (prefers-color-scheme: dark) {\n"
                     "  body { background: #0d1117; color: #e6edf3; }\n"
+                    "  .c0 { color: #e6edf3; }\n"
                     "  .c1 { color: #a5d6ff; }\n"
                     "  .c2 { color: #8b949e; }\n"
                     "  .c3 { color: #ff7b72; }\n"
@@ -113,7 +116,7 @@ public:
             appendText(fileName.constData(), fileName.size(), Escape::Html, out);
             out->append("</h2>\n");
         }
-        out->append("<pre>");
+        out->append("<pre class=\"c0\">");  // class 0 needs no spans of its own
     }
     void line(const QString &text, const QVector<CodeEditRun> &runs, QByteArray *out) override
     {

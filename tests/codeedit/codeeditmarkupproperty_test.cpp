@@ -77,7 +77,13 @@ TEST_P(CodeEditMarkupPropertyTest, TextSurvivesAnyInput)
     std::mt19937 random(12345);
     QString text;
     QVector<CodeEditRun> runs;
+    // Now and then a state restored from elsewhere, sensible or not, must not matter.
+    const int states[] = {0, 1, '"', '\'', '`', '(', 256, 0x1000, 0x1022, 0x1127, 0x2000,
+                          0x3000, 0x4000, 0x5000, 0x10000 | ('`' << 8) | 3, 0x40000123, -1,
+                          0x7FFFFFFF};
     for (int i = 0; i < 3000; ++i) {
+        if (i % 50 == 49)
+            parser->setState(i % 100 == 99 ? int(random()) : states[random() % std::size(states)]);
         const QString line = randomLine(random, true);
         parser->colourLine(line, &text, &runs);
         ASSERT_EQ(text, expectedText(language, line)) << "line " << i;

@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include <QProcess>
+#include <QStandardPaths>
+
 namespace {
 
 class TessaHighlightTest : public TempDirTest {};
@@ -64,10 +67,10 @@ TEST_F(TessaHighlightTest, HtmlIsAStandalonePage)
     EXPECT_TRUE(result.out.startsWith("<!DOCTYPE html>\n<html>\n")) << result.out.toStdString();
     EXPECT_TRUE(result.out.contains("<title>a.c</title>"));
     EXPECT_TRUE(result.out.contains("prefers-color-scheme: dark"));
-    for (int c = 1; c <= 6; ++c)
+    for (int c = 0; c <= 6; ++c)
         EXPECT_TRUE(result.out.contains(".c" + QByteArray::number(c) + " {")) << c;
     EXPECT_TRUE(result.out.contains(
-        "<pre><span class=\"c3\">int </span>x = <span class=\"c1\">1 </span>&lt; "
+        "<pre class=\"c0\"><span class=\"c3\">int </span>x = <span class=\"c1\">1 </span>&lt; "
         "<span class=\"c1\">2</span>; <span class=\"c2\">// &quot;&amp;&quot;</span>\n"
         "</pre>\n"))
         << result.out.toStdString();
@@ -80,7 +83,7 @@ TEST_F(TessaHighlightTest, HtmlHeadsEachFileWhenThereAreSeveral)
     write("b<.py", "y\n");
     const ToolResult result = runTool("tessahighlight", {"-format", "html", "a.py", "b<.py"},
                                       dir());
-    EXPECT_TRUE(result.out.contains("<h2>a.py</h2>\n<pre>x\n</pre>\n<h2>b&lt;.py</h2>\n"))
+    EXPECT_TRUE(result.out.contains("<h2>a.py</h2>\n<pre class=\"c0\">x\n</pre>\n<h2>b&lt;.py</h2>\n"))
         << result.out.toStdString();
 }
 
@@ -100,7 +103,7 @@ TEST_F(TessaHighlightTest, NonAsciiTextIsWrittenAsUtf8)
     const ToolResult markup = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
     EXPECT_EQ(markup.out, "x = {1}'\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80' {0}\xef\xbf\xbd\n");
     const ToolResult html = runTool("tessahighlight", {"-format", "html", "a.py"}, dir());
-    EXPECT_TRUE(html.out.contains("<pre>x = <span class=\"c1\">'\xc3\xa9\xe2\x82\xac"
+    EXPECT_TRUE(html.out.contains("<pre class=\"c0\">x = <span class=\"c1\">'\xc3\xa9\xe2\x82\xac"
                                   "\xf0\x9f\x98\x80' </span>\xef\xbf\xbd\n</pre>"))
         << html.out.toStdString();
 }
@@ -110,6 +113,21 @@ TEST_F(TessaHighlightTest, NulAndSwitchCharacterPassThrough)
     write("a.py", QByteArray("a\0b \xef\xb7\x90{\n", 9));
     const ToolResult result = runTool("tessahighlight", {"-format", "markup", "a.py"}, dir());
     EXPECT_EQ(result.out, QByteArray("a\0b \xef\xb7\x90{{\n", 10));
+}
+
+TEST_F(TessaHighlightTest, TerminalGetsAnsiByDefault)
+{
+    // script(1) gives the tool a terminal as standard output.
+    const QString script = QStandardPaths::findExecutable("script");
+    if (script.isEmpty())
+        GTEST_SKIP() << "script(1) is not installed";
+    write("a.py", "if x\n");
+    QProcess process;
+    process.setWorkingDirectory(dir());
+    process.start(script, {"-qec", toolPath("tessahighlight") + " a.py", "/dev/null"});
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.readAllStandardOutput(), "\x1b[0;1;34mif \x1b[0mx\r\n");
 }
 
 TEST_F(TessaHighlightTest, DisassemblySeparatorKeepsItsRule)
