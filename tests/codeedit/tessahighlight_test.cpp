@@ -83,7 +83,8 @@ TEST_F(TessaHighlightTest, HtmlHeadsEachFileWhenThereAreSeveral)
     write("b<.py", "y\n");
     const ToolResult result = runTool("tessahighlight", {"-format", "html", "a.py", "b<.py"},
                                       dir());
-    EXPECT_TRUE(result.out.contains("<h2>a.py</h2>\n<pre class=\"c0\">x\n</pre>\n<h2>b&lt;.py</h2>\n"))
+    EXPECT_TRUE(result.out.contains(
+        "<h2>a.py</h2>\n<pre class=\"c0\">x\n</pre>\n<h2>b&lt;.py</h2>\n"))
         << result.out.toStdString();
 }
 
