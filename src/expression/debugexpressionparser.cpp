@@ -142,7 +142,8 @@ QByteArray DebugExpressionParser::readBytes(const TargetLocation &location, quin
     if (location.isMemory()) {
         bytes.fill('\0', int(size));
         if (!m_target->readMemory(location.kind, location.address, size, bytes.data()))
-            fail(QStringLiteral("cannot read memory at ") + where(location.kind, location.address));
+            fail(QStringLiteral("cannot read memory at ")
+                 + where(location.kind, location.address));
     } else if (location.kind == TargetLocation::registerKind) {
         if (!readRegister(location.registerName, &bytes, nullptr))
             fail(QStringLiteral("unknown register"));
@@ -158,7 +159,8 @@ void DebugExpressionParser::writeBytes(const TargetLocation &location, const QBy
     if (location.isMemory()) {
         if (!m_target->writeMemory(location.kind, location.address, quint32(bytes.size()),
                                    bytes.constData()))
-            fail(QStringLiteral("cannot write memory at ") + where(location.kind, location.address));
+            fail(QStringLiteral("cannot write memory at ")
+                 + where(location.kind, location.address));
     } else if (location.kind == TargetLocation::registerKind) {
         if (!writeRegister(location.registerName, bytes))
             fail(QStringLiteral("cannot write register ") + location.registerName);

@@ -149,7 +149,8 @@ bool RegularExpressionLexerToken::compile(const QString &pattern)
             if (j >= n)
                 return false;
             i = j + 1;
-        } else if (c.unicode() >= 128 || QByteArrayLiteral("()|{}^$.?*+").contains(char(c.unicode()))) {
+        } else if (c.unicode() >= 128
+                   || QByteArrayLiteral("()|{}^$.?*+").contains(char(c.unicode()))) {
             return false;
         } else {
             step.ascii.set(c.unicode());

@@ -75,7 +75,8 @@ bool SimulatedDebugExpressionParser::Memory::writeMemory(quint32 space, quint64 
 SimulatedDebugExpressionParser::SimulatedDebugExpressionParser()
     : DebugExpressionParser(&m_memory, littleEndianOrder)
 {
-    m_typedefs.insert(QStringLiteral("byte"), std::make_shared<SimpleType>(BasicType::Byte, false));
+    m_typedefs.insert(QStringLiteral("byte"),
+                      std::make_shared<SimpleType>(BasicType::Byte, false));
     m_typedefs.insert(QStringLiteral("string"),
                       std::make_shared<SimpleType>(BasicType::String, false));
 }
@@ -288,7 +289,8 @@ void SimulatedDebugExpressionParser::runDirective(const QString &directive, cons
                      .arg(address, 0, 16));
     } else if (directive == QLatin1String("text")) {
         parseAddress(takeWord(rest), &space, &address);
-        if (rest.size() < 2 || !rest.startsWith(QLatin1Char('"')) || !rest.endsWith(QLatin1Char('"')))
+        const QChar quote = QLatin1Char('"');
+        if (rest.size() < 2 || !rest.startsWith(quote) || !rest.endsWith(quote))
             fail(QStringLiteral("quoted text expected"));
         const QByteArray bytes = rest.mid(1, rest.size() - 2).toLatin1() + '\0';
         if (!writeInitialBytes(space, address, bytes))

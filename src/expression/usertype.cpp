@@ -138,6 +138,7 @@ QString RegisterType::name() const
 {
     QString text = QStringLiteral("register %1 {").arg(m_size);
     for (const Field &field : m_fields)
-        text += QStringLiteral(" %1 %2 %3;").arg(field.name).arg(field.bitOffset).arg(field.bitSize);
+        text += QStringLiteral(" %1 %2 %3;")
+                    .arg(field.name).arg(field.bitOffset).arg(field.bitSize);
     return text + QStringLiteral(" }");
 }

@@ -71,7 +71,8 @@ private:
 class ArrayType : public UserType
 {
 public:
-    ArrayType(UserTypePtr element, quint32 count) : m_element(std::move(element)), m_count(count) {}
+    ArrayType(UserTypePtr element, quint32 count)
+        : m_element(std::move(element)), m_count(count) {}
     Category category() const override { return Category::Array; }
     quint32 size() const override { return m_element->size() * m_count; }
     QString name() const override;

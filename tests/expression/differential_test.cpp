@@ -119,7 +119,8 @@ public:
             return node;
         }
         const int leftSize = 1 + m_random.bounded(size - 1);
-        const bool leftBoolean = op->group != BinaryOperator::Arithmetic && m_random.bounded(3) == 0;
+        const bool leftBoolean =
+            op->group != BinaryOperator::Arithmetic && m_random.bounded(3) == 0;
         node->left = tree(leftSize, leftBoolean);
         node->right = tree(size - leftSize, m_random.bounded(4) == 0);
         return node;
@@ -236,8 +237,8 @@ TEST_F(DifferentialTest, IntegerExpressionsAgreeWithTheCCompiler)
         if (operands > ExpressionParser::maxOperands || divisionTraps(*tree, &ignored))
             continue;
         int cOperands = 0;
-        program += "    printf(\"%lld\\n\", (long long)(" + print(*tree, true, &cOperands).toLatin1()
-            + "));\n";
+        program += "    printf(\"%lld\\n\", (long long)("
+            + print(*tree, true, &cOperands).toLatin1() + "));\n";
         ours.append(text);
     }
     program += "    return 0;\n}\n";

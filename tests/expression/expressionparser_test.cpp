@@ -64,8 +64,8 @@ TEST(ExpressionParserTest, OperatorsGroupByPrecedenceAndLeftToRight)
          "DivideExpression(ModExpression(f, g), h))))"},
         {"a += 2", "AssignExpression(a, PlusExpression(a, 2))"},
         {"a <<= b - 1", "AssignExpression(a, LshiftExpression(a, MinusExpression(b, 1)))"},
-        {"x = y += 1", "AssignExpression(AssignExpression(x, y), PlusExpression(AssignExpression(x, "
-                       "y), 1))"},
+        {"x = y += 1", "AssignExpression(AssignExpression(x, y), "
+                       "PlusExpression(AssignExpression(x, y), 1))"},
         {"a *= 2", "AssignExpression(a, MultiplyExpression(a, 2))"},
         {"a /= 2", "AssignExpression(a, DivideExpression(a, 2))"},
         {"a %= 2", "AssignExpression(a, ModExpression(a, 2))"},
@@ -433,4 +433,63 @@ TEST(ExpressionValueTest, IntegersAreNormalisedToTheirSize)
     EXPECT_EQ(ExpressionValue::signedInteger(0x80000000LL, 4).toText(), "-2147483648");
     EXPECT_EQ(ExpressionValue::floating(0.1, 4).toText(), "0.10000000149011612");
     EXPECT_EQ(ExpressionValue::floating(1e100).toText(), "1e+100");
+}
+
+namespace {
+
+// A program with a typedef `word`, a namespace type `ns::T` and a template `vec`
+// instantiated as vec<int> and map<int,vec<char*>>.
+class TypedParser : public SimpleExpressionParser
+{
+public:
+    bool isTypeName(const QString &name) override
+    {
+        static const QStringList names = {"word", "ns", "vec<int>", "map<int,vec<char*>>"};
+        return names.contains(name);
+    }
+    bool isTemplateName(const QString &name) override
+    {
+        return name == QLatin1String("vec") || name == QLatin1String("map");
+    }
+    UserTypePtr typeNamed(const QString &name) override
+    {
+        if (name == QLatin1String("ns"))
+            return nullptr;
+        return std::make_shared<StructType>(name);
+    }
+    UserTypePtr structNamed(const QString &tag) override
+    {
+        return tag == QLatin1String("known") ? std::make_shared<StructType>(tag) : nullptr;
+    }
+};
+
+QString typedTree(const QString &text)
+{
+    TypedParser parser;
+    try {
+        return parser.parseExpression(text)->toString();
+    } catch (const ParserException &e) {
+        return QStringLiteral("error: ") + e.message();
+    }
+}
+
+} // namespace
+
+TEST(ExpressionParserTest, NamedAndTemplateTypesComeFromTheDebugger)
+{
+    checkAll(typedTree, {
+        {"(word)x", "CastExpression(struct word, x)"},
+        {"(word *)x", "CastExpression(struct word *, x)"},
+        {"(const word)x", "CastExpression(struct word, x)"},
+        {"(ns::T)x", "CastExpression(struct ns::T, x)"},
+        {"(ns)x", "error: UserType expected"},
+        {"(ns::)x", "error: identifier expected"},
+        {"(vec<int>)x", "CastExpression(struct vec<int>, x)"},
+        {"(map<int, vec<char *>>)x", "CastExpression(struct map<int,vec<char*>>, x)"},
+        {"(vec<int)x", "error: UserType expected"},
+        {"sizeof(vec<int>)", "sizeof(struct vec<int>)"},
+        {"(struct known)x", "CastExpression(struct known, x)"},
+        {"(word)", "error: unexpected token TOKEN_EOL"},
+        {"(other)x", "other"},  // a grouping; parsing stops before x
+    });
 }

@@ -15,7 +15,7 @@ const char *const littleTarget = R"(
 memory 0x1000 0x10ff
 memory 0x8000 0x800f readonly
 memory 1:0x0 0xff
-struct point { int x; short y; unsigned char flags : 3; unsigned char mode : 2; signed char s : 4; }
+struct point { int x; short y; unsigned char flags : 3; unsigned char mode : 2; char s : 4; }
 typedef point_t struct point
 variable counter 0x1000 int
 variable ratio 0x1004 float

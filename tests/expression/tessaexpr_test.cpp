@@ -83,7 +83,8 @@ TEST_F(TessaExprTest, HelpPrintsBannerAndUsage)
     const ToolResult result = run({"-help"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(result.err.startsWith("Tessarune for ARM tessaexpr - Release 5.4.0.2026012200.60945\n"))
+    EXPECT_TRUE(result.err.startsWith(
+        "Tessarune for ARM tessaexpr - Release 5.4.0.2026012200.60945\n"))
         << result.err.constData();
     EXPECT_TRUE(result.err.contains("Usage: tessaexpr [option] [EXPR]..."));
     EXPECT_TRUE(result.err.contains("  -e EXPR "));
