@@ -4,13 +4,10 @@
 
 HexLoadFile::HexLoadFile(const QString &fileName)
 {
-    TextLineReader reader(fileName, 64);
-    try {
-        while (reader.next())
-            readLine(reader.line(), reader.length());
-    } catch (const HException &error) {
-        reader.fail(error);
-    }
+    readTextLines(fileName, 64, [this](const char *line, int length) {
+        readLine(line, length);
+        return true;
+    });
 }
 
 void HexLoadFile::readLine(const char *line, int length)

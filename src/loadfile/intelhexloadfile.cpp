@@ -24,16 +24,9 @@ void checkChecksum(HexRecordDecoder &record)
 
 IntelHexLoadFile::IntelHexLoadFile(const QString &fileName)
 {
-    TextLineReader reader(fileName, 530);
-    try {
-        while (reader.next()) {
-            if (!readRecord(reader.line(), reader.length()))
-                return;
-        }
-        throw HException("invalid end of file in hex file");
-    } catch (const HException &error) {
-        reader.fail(error);
-    }
+    readTextLines(
+        fileName, 530, [this](const char *line, int length) { return readRecord(line, length); },
+        "invalid end of file in hex file");
 }
 
 bool IntelHexLoadFile::readRecord(const char *line, int length)

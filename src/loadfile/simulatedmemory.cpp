@@ -60,36 +60,50 @@ bool SimulatedMemory::read(quint64 address, quint32 count, void *destination) co
     return true;
 }
 
+bool SimulatedMemory::writeInteger(quint64 address, quint64 value, quint32 size)
+{
+    quint8 bytes[8];
+    if (size > 8)
+        return false;
+    ValueCodec::encodeInteger(bytes, value, size, m_byteOrder);
+    return write(address, size, bytes);
+}
+
+bool SimulatedMemory::readInteger(quint64 address, quint32 size, quint64 *value) const
+{
+    quint8 bytes[8];
+    if (size > 8 || !read(address, size, bytes))
+        return false;
+    *value = ValueCodec::decodeInteger(bytes, size, m_byteOrder);
+    return true;
+}
+
 bool SimulatedMemory::write16(quint64 address, quint16 value)
 {
-    quint8 bytes[2];
-    ValueCodec::encodeInteger(bytes, value, 2, m_byteOrder);
-    return write(address, 2, bytes);
+    return writeInteger(address, value, 2);
 }
 
 bool SimulatedMemory::read16(quint64 address, quint16 *value) const
 {
-    quint8 bytes[2];
-    if (!read(address, 2, bytes))
-        return false;
-    *value = quint16(ValueCodec::decodeInteger(bytes, 2, m_byteOrder));
-    return true;
+    quint64 wide = 0;
+    const bool ok = readInteger(address, 2, &wide);
+    if (ok)
+        *value = quint16(wide);
+    return ok;
 }
 
 bool SimulatedMemory::write32(quint64 address, quint32 value)
 {
-    quint8 bytes[4];
-    ValueCodec::encodeInteger(bytes, value, 4, m_byteOrder);
-    return write(address, 4, bytes);
+    return writeInteger(address, value, 4);
 }
 
 bool SimulatedMemory::read32(quint64 address, quint32 *value) const
 {
-    quint8 bytes[4];
-    if (!read(address, 4, bytes))
-        return false;
-    *value = quint32(ValueCodec::decodeInteger(bytes, 4, m_byteOrder));
-    return true;
+    quint64 wide = 0;
+    const bool ok = readInteger(address, 4, &wide);
+    if (ok)
+        *value = quint32(wide);
+    return ok;
 }
 
 void SimulatedMemory::fill()

@@ -37,6 +37,9 @@ public:
     bool read16(quint64 address, quint16 *value) const;
     bool write32(quint64 address, quint32 value);
     bool read32(quint64 address, quint32 *value) const;
+    /// Integers of 1 to 8 bytes in the memory's byte order.
+    bool writeInteger(quint64 address, quint64 value, quint32 size);
+    bool readInteger(quint64 address, quint32 size, quint64 *value) const;
 
     /// Fills the buffers of the readwrite ranges with 0xCD, the mark of memory nobody
     /// wrote; readonly and writeonly ranges keep their contents.

@@ -4,13 +4,10 @@
 
 SRecordLoadFile::SRecordLoadFile(const QString &fileName)
 {
-    TextLineReader reader(fileName, 530);
-    try {
-        while (reader.next())
-            readRecord(reader.line(), reader.length());
-    } catch (const HException &error) {
-        reader.fail(error);
-    }
+    readTextLines(fileName, 530, [this](const char *line, int length) {
+        readRecord(line, length);
+        return true;
+    });
 }
 
 void SRecordLoadFile::readRecord(const char *line, int length)

@@ -47,6 +47,26 @@ private:
     int m_lineNumber = 0;
 };
 
+/// Reads a text load file line by line: `handleLine(line, length)` answers false to
+/// stop early (an end record), and running out of lines fails with `endOfFileError`
+/// unless that is none. Every HException gets the line suffix.
+template <typename Handler>
+void readTextLines(const QString &fileName, int lineBufferSize, Handler handleLine,
+                   const char *endOfFileError = nullptr)
+{
+    TextLineReader reader(fileName, lineBufferSize);
+    try {
+        while (reader.next()) {
+            if (!handleLine(reader.line(), reader.length()))
+                return;
+        }
+        if (endOfFileError)
+            throw HException(endOfFileError);
+    } catch (const HException &error) {
+        reader.fail(error);
+    }
+}
+
 /// Value of each character as a hex digit, or −1.
 struct HexDigitTable
 {

@@ -4,21 +4,18 @@
 
 TIHexLoadFile::TIHexLoadFile(const QString &fileName)
 {
-    TextLineReader reader(fileName, 64);
-    try {
-        while (reader.next()) {
-            const char *line = reader.line();
+    readTextLines(
+        fileName, 64,
+        [this](const char *line, int length) {
             if (line[0] == 'q')
-                return;
+                return false;
             if (line[0] == '@')
-                readAddress(line, reader.length());
+                readAddress(line, length);
             else
-                readData(line, reader.length());
-        }
-        throw HException("unexpected end of file");
-    } catch (const HException &error) {
-        reader.fail(error);
-    }
+                readData(line, length);
+            return true;
+        },
+        "unexpected end of file");
 }
 
 void TIHexLoadFile::readAddress(const char *line, int length)
