@@ -56,7 +56,8 @@ void LazyMemoryBlock::read(quint32 count, void *destination)
         std::memcpy(destination, m_cache.get() + (offset - m_cacheStart), count);
         return;
     }
-    if (offset + count < m_size) {
+    // A request larger than the cache could hold goes straight to the target too.
+    if (offset + count < m_size && count <= cacheSize) {
         dropCache();
         const quint32 length = qMin<quint64>(m_size - offset, cacheSize);
         std::unique_ptr<quint8[]> cache(new quint8[length]());

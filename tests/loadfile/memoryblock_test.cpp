@@ -183,6 +183,18 @@ TEST_F(LazyMemoryBlockTest, CacheIsRefilledFromTheCursor)
     EXPECT_EQ(target.reads[2], (CountingTarget::Access{0, 0x10000 + 3500, 596}));
 }
 
+TEST_F(LazyMemoryBlockTest, LargeReadsBypassTheCache)
+{
+    LazyMemoryBlock block(&target, 0, 0x10000, 4096);
+    std::vector<quint8> bytes(2000);
+    block.seek(16);
+    block.read(2000, bytes.data());
+    ASSERT_EQ(target.reads.size(), 1u);
+    EXPECT_EQ(target.reads[0], (CountingTarget::Access{0, 0x10010, 2000}));
+    EXPECT_EQ(bytes[1999], quint8(16 + 1999));
+    EXPECT_EQ(block.tell(), 2016u);
+}
+
 TEST_F(LazyMemoryBlockTest, WritesGoStraightToTheTargetAndDropStaleCache)
 {
     LazyMemoryBlock block(&target, 1, 0x10000, 4096, bigEndianOrder);
