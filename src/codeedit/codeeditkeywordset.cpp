@@ -1,4 +1,4 @@
-#include "codeeditkeywordset_p.h"
+#include "codeeditkeywordset.h"
 
 static inline ushort foldAscii(ushort c)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "codeedit/codeeditkeywordset_p.h"
+#include "codeedit/codeeditkeywordset.h"
 
 #include <QString>
 #include <QStringList>
