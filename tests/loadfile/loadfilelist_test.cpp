@@ -72,4 +72,27 @@ TEST_F(LoadFileListTest, SectionByteCounterGrows)
     EXPECT_EQ(LoadFileSectionInterface::bytesConstructed() - before, 10u);
 }
 
+// A load file whose sections cannot be built.
+class UnreadableLoadFile : public StandardLoadFile
+{
+public:
+    bool readSections() override { return false; }
+};
+
+TEST(StandardLoadFileTest, UnreadableSectionsThrow)
+{
+    UnreadableLoadFile file;
+    try {
+        file.sections();
+        ADD_FAILURE();
+    } catch (const HException &error) {
+        EXPECT_EQ(error.message(), "cannot read sections from load file");
+    }
+    EXPECT_THROW(file.sortSections(), HException);
+    EXPECT_THROW(file.makeContiguous(0), HException);
+    file.setStartAddress(0x100);
+    EXPECT_TRUE(file.hasStartAddress());
+    EXPECT_EQ(file.startAddress(), 0x100u);
+}
+
 } // namespace
