@@ -75,14 +75,15 @@ int TessaExprTool::run(const QStringList &arguments, FILE *in, FILE *out)
 {
     TessaExprArgParse options(DiagnosticSink::instance());
     options.parse(arguments, 1);
-    if (DiagnosticSink::instance()->errorCount() != 0)
-        return 1;
+    // -help wins over everything else on the command line.
     if (options.help) {
         const QByteArray text = TessaExprArgParse::usageText();
         std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
         std::fflush(stderr);
         return 0;
     }
+    if (DiagnosticSink::instance()->errorCount() != 0)
+        return 1;
     std::unique_ptr<ExpressionParser> parser;
     if (options.targetFile.isEmpty()) {
         parser = std::make_unique<SimpleExpressionParser>();

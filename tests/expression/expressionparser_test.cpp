@@ -365,6 +365,7 @@ TEST(ExpressionEvaluationTest, EvaluationErrors)
         {"sizeof 1", "error: cannot determine sizeof of a constant"},
         {"sizeof(\"s\")", "error: cannot determine sizeof of a constant"},
         {"&1", "error: cannot take address of a constant"},
+        {"&(1 + 2)", "error: addressof not implemented"},
         {"x", "error: x symbol not found"},
         {"a::b", "error: a::b symbol not found"},
         {"::g", "error: ::g symbol not found"},
