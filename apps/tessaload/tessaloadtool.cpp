@@ -53,11 +53,14 @@ std::unique_ptr<CodeBuffer> createWriter(const QString &format, const QString &f
     return createCodeBuffer(format, fileName);
 }
 
-// Sections must lie below 4 GiB: the writers count addresses in 32 bits.
-void checkAddressSpace(LoadFileSections &sections, quint64 *lowest, quint64 *highestEnd)
+// Sections must lie below 4 GiB: the writers count addresses in 32 bits. Answers how
+// many bytes between the lowest and the highest address no section covers, for
+// sections sorted by address.
+quint64 checkAddressSpace(LoadFileSections &sections, quint64 *lowest, quint64 *highestEnd)
 {
     *lowest = ~quint64(0);
     *highestEnd = 0;
+    quint64 gaps = 0;
     for (int i = 0; i < sections.count(); ++i) {
         const LoadFileSectionInterface *section = sections.at(i);
         const quint64 end = section->address() + section->size();
@@ -65,11 +68,14 @@ void checkAddressSpace(LoadFileSections &sections, quint64 *lowest, quint64 *hig
             throw HException(QString::asprintf(
                 "section at 0x%llX of %u bytes wraps around the 4 GiB address limit",
                 section->address(), section->size()));
-        if (section->size()) {
-            *lowest = qMin(*lowest, section->address());
-            *highestEnd = qMax(*highestEnd, end);
-        }
+        if (!section->size())
+            continue;
+        if (*highestEnd && section->address() > *highestEnd)
+            gaps += section->address() - *highestEnd;
+        *lowest = qMin(*lowest, section->address());
+        *highestEnd = qMax(*highestEnd, end);
     }
+    return gaps;
 }
 
 } // namespace
@@ -214,12 +220,12 @@ void TessaLoadTool::convert(const TessaLoadArgParse &options)
     LoadFileSections &sections = file->sections();
     quint64 lowest = 0;
     quint64 highestEnd = 0;
-    checkAddressSpace(sections, &lowest, &highestEnd);
-    if (format == QLatin1String("bin") && highestEnd > lowest
-        && highestEnd - lowest > maxBinaryImageSize)
+    const quint64 gaps = checkAddressSpace(sections, &lowest, &highestEnd);
+    if (format == QLatin1String("bin") && gaps > maxBinaryGapSize)
         throw HException(QString::asprintf(
-            "binary image 0x%08llX..0x%08llX of %llu bytes exceeds the limit of %llu bytes",
-            lowest, highestEnd - 1, highestEnd - lowest, maxBinaryImageSize));
+            "binary image 0x%08llX..0x%08llX would hold %llu bytes of gaps, more than the "
+            "limit of %llu bytes",
+            lowest, highestEnd - 1, gaps, maxBinaryGapSize));
 
     std::unique_ptr<CodeBuffer> writer = createWriter(format, output);
     if (!writer->isOpen())

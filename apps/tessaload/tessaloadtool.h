@@ -41,9 +41,9 @@ public:
     /// Runs one command line; returns the exit status.
     int run(const QStringList &arguments, std::ostream &out);
 
-    /// The largest binary image convert writes: gaps between far-apart sections would
-    /// otherwise fill the disk.
-    static constexpr quint64 maxBinaryImageSize = quint64(256) << 20;
+    /// The most gap filling a binary output may hold: sections far apart would otherwise
+    /// fill the disk with zeros. Images of real data may be larger.
+    static constexpr quint64 maxBinaryGapSize = quint64(256) << 20;
 
 private:
     void info(const TessaLoadArgParse &options, std::ostream &out);
