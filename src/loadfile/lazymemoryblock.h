@@ -43,8 +43,8 @@ public:
     void writeInteger(quint64 value, quint32 size) override;
     /// Copies from the cache when it holds the whole request; otherwise a request that
     /// ends before the end of the block refills the cache from the cursor, and one that
-    /// reaches the end (or is larger than the cache) is read straight from the target. A failed target read leaves
-    /// zeros. The cursor advances by `count` in every case.
+    /// reaches the end (or is larger than the cache) is read straight from the target.
+    /// A failed target read leaves zeros. The cursor advances by `count` in every case.
     void read(quint32 count, void *destination) override;
     /// Writes straight to the target. Cached bytes the write covers are dropped, so
     /// that the block never answers with stale contents.

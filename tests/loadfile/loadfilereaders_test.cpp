@@ -91,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(All, ReaderErrorTest, testing::Values(
              "invalid checksum : line 1"},
     BadInput{"IhexBadDigit", "ihex", ":01000000G5AA\n", "invalid ASCII encoded byte : line 1"},
     BadInput{"IhexTruncated", "ihex", ":10000000000102\n", "invalid ASCII encoded byte : line 1"},
-    BadInput{"IhexTruncatedNoNewline", "ihex", ":0100000055", "invalid ASCII encoded byte : line 1"},
+    BadInput{"IhexTruncatedNoNewline", "ihex", ":0100000055",
+             "invalid ASCII encoded byte : line 1"},
     BadInput{"SrecBlankLine", "srec", "\n", "no leading 'S' character : line 1"},
     BadInput{"SrecChecksum", "srec", "S1041000AA42\n", "invalid checksum : line 1"},
     BadInput{"SrecCount", "srec", "S1041000AA41\nS1041001AA40\nS1041002AA3F\nS5030002FA\n",
@@ -303,7 +304,8 @@ TEST(LoadFileFactoryTest, FormatForFileName)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(factory.formatForFileName(row.name), row.format ? QString(row.format) : QString());
+        EXPECT_EQ(factory.formatForFileName(row.name),
+                  row.format ? QString(row.format) : QString());
         EXPECT_EQ(factory.formatForFileName(row.name).isNull(), row.format == nullptr);
     }
 }
