@@ -60,9 +60,12 @@ bool StructType::addMember(const QString &name, const UserTypePtr &type, qint64 
     m_alignment = std::max(m_alignment, alignment);
     if (bitWidth < 0) {
         m_unitSize = 0;
+        const quint64 end = quint64(alignUp(m_offset, alignment)) + type->size();
+        if (end > 0xFFFFFFF0u)
+            return false;  // keeps every offset and the aligned size within 32 bits
         m_offset = alignUp(m_offset, alignment);
         member.offset = m_offset;
-        m_offset += type->size();
+        m_offset = quint32(end);
         m_members.push_back(member);
         return true;
     }

@@ -108,7 +108,8 @@ public:
     quint32 alignment() const override { return m_alignment; }
 
     /// Appends a member; `bitWidth` < 0 for an ordinary member. Returns false when the
-    /// bit-field is impossible (not an integer type, or wider than its type).
+    /// bit-field is impossible (not an integer type, or wider than its type) or the
+    /// structure would outgrow 4 GiB.
     bool addMember(const QString &name, const UserTypePtr &type, qint64 bitWidth = -1);
     const Member *member(const QString &name) const;
     const std::vector<Member> &members() const { return m_members; }

@@ -181,6 +181,8 @@ TEST(ExpressionParserTest, ParseErrorsNameTheProblem)
         {"(struct { float a : 2; })x", "error: struct parse error"},
         {"(struct { char a : 9; })x", "error: struct parse error"},
         {"(struct { int a; int a; })x", "error: struct parse error"},
+        {"(struct { char a[4000000000]; char b[400000000]; })x", "error: struct parse error"},
+        {"(int[1073741824])x", "error: array too large"},
         {"(struct { 1 })x", "error: UserType expected"},
         {"(register { })x", "error: size expected"},
         {"(register 4 a)x", "error: '{' expected"},
