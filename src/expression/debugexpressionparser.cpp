@@ -204,8 +204,14 @@ ExpressionValue DebugExpressionParser::readValue(const UserType &type,
     const bool aggregate = isCategory(type, UserType::Category::Array)
         || isCategory(type, UserType::Category::Struct);
     if (aggregate && location.isMemory()) {
-        // Fails early, with the address, where the lazy block would only give zeros.
+        // Fails early, with the address, where the lazy block would only give zeros:
+        // the first and the last byte of the object must be readable.
         readBytes(location, type.size() ? 1 : 0);
+        if (type.size() > 1) {
+            TargetLocation last = location;
+            last.address += type.size() - 1;
+            readBytes(last, 1);
+        }
         LazyMemoryBlock block(m_target, location.kind, location.address, type.size(),
                               m_byteOrder);
         return decode(block, 0, type, location, 0);
@@ -261,8 +267,20 @@ ExpressionValue DebugExpressionParser::decode(MemoryBlockInterface &block, quint
 QString DebugExpressionParser::aggregateText(MemoryBlockInterface &block, quint32 offset,
                                              const UserType &type, int depth)
 {
+    if (depth == 0)
+        m_valuesLeft = maxShownValues;
     const TargetLocation plain;
     QStringList parts;
+    // Elements and members share one budget, so that nested arrays cannot multiply
+    // the text without end.
+    auto full = [&]() {
+        if (m_valuesLeft > 0) {
+            --m_valuesLeft;
+            return false;
+        }
+        parts.append(QStringLiteral("..."));
+        return true;
+    };
     if (isCategory(type, UserType::Category::Array)) {
         const auto &array = static_cast<const ArrayType &>(type);
         const SimpleType *element = asSimple(*array.element());
@@ -280,11 +298,16 @@ QString DebugExpressionParser::aggregateText(MemoryBlockInterface &block, quint3
             return depth ? QLatin1Char('"') + result + QLatin1Char('"') : result;
         }
         const quint32 step = array.element()->size();
-        for (quint32 i = 0; i < array.count() && int(i) < maxShownElements; ++i)
+        for (quint32 i = 0; i < array.count(); ++i) {
+            if (int(i) >= maxShownElements) {
+                parts.append(QStringLiteral("..."));
+                break;
+            }
+            if (full())
+                break;
             parts.append(decode(block, offset + i * step, *array.element(), plain, depth + 1)
                              .toText());
-        if (array.count() > quint32(maxShownElements))
-            parts.append(QStringLiteral("..."));
+        }
     } else {
         const auto &structure = static_cast<const StructType &>(type);
         int shown = 0;
@@ -293,6 +316,8 @@ QString DebugExpressionParser::aggregateText(MemoryBlockInterface &block, quint3
                 parts.append(QStringLiteral("..."));
                 break;
             }
+            if (full())
+                break;
             TargetLocation bits;
             bits.bitOffset = member.bitOffset;
             bits.bitSize = member.bitSize;

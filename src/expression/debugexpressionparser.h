@@ -71,6 +71,8 @@ public:
     /// At most this many elements or members appear in the text of an array or
     /// structure value.
     static constexpr int maxShownElements = 64;
+    /// At most this many values appear in the text of one value, nesting included.
+    static constexpr int maxShownValues = 1024;
     /// Longest text read for a `string` value.
     static constexpr quint32 maxStringLength = 1024;
 
@@ -135,4 +137,5 @@ private:
 
     MemoryTarget *m_target;
     quint32 m_byteOrder;
+    int m_valuesLeft = 0;   // of the value being shown
 };

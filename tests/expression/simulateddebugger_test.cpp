@@ -142,9 +142,33 @@ TEST_F(SimulatedDebuggerTest, PointersArraysAndMembers)
         {"(struct point)counter", "{x = 42, y = 0, flags = 0, mode = 0, s = -1} : string"},
         {"*(unsigned short *)&other", "4660 : unsigned short"},
         {"*(unsigned short *)0x10", "error: cannot read memory at 0x10"},
+        {"(unsigned char[2][3])arr", "{{1, 0, 2}, {0, 3, 0}} : string"},
         {"*(unsigned short *)(char *)&other", "4660 : unsigned short"},
         {"*(@sp)", "error: cannot read memory at 0x2000"},
     });
+}
+
+TEST_F(SimulatedDebuggerTest, LargeValuesShowABoundedText)
+{
+    load(littleTarget);
+    const QString text = evaluate(QStringLiteral("(int[100])counter"));
+    EXPECT_EQ(text, "error: cannot read memory at 0x118f");  // the range ends at 0x10ff
+    const QString shorts = evaluate(QStringLiteral("(short[100])counter"));
+    EXPECT_TRUE(shorts.startsWith(QStringLiteral("{42, 0, 0, 16320, 0, 0, 0, 0, 1, 2, 3, -1")))
+        << qPrintable(shorts);
+    EXPECT_TRUE(shorts.endsWith(QStringLiteral(", ...} : string")));
+    EXPECT_EQ(shorts.count(QLatin1Char(',')), 64);
+    // 64 to the fifth power elements would be shown without the shared budget.
+}
+
+TEST_F(SimulatedDebuggerTest, NestedArraysShareOneBudget)
+{
+    load("memory 0x0 0xffff\nvariable big 0x0 short[16][16][16][8]\n");
+    // 32768 numbers without a shared budget; 1024 elements (numbers and the arrays
+    // holding them) with it.
+    const QString nested = evaluate(QStringLiteral("big"));
+    EXPECT_EQ(nested.count(QLatin1Char('0')) + nested.count(QLatin1Char('{')) - 1, 1024);
+    EXPECT_TRUE(nested.endsWith(QStringLiteral("0, ...}, ...}, ...}, ...} : string")));
 }
 
 TEST_F(SimulatedDebuggerTest, SizesSymbolsAndLines)
