@@ -28,10 +28,16 @@ QByteArray HighlightArgParse::usageText()
                       "                         terminal, html otherwise)\n"
                       "  -help                  Print options help\n"
                       "\n"
-                      "A file named - is standard input.\n"
-                      "Languages:";
-    for (const QString &language : CodeEditParserFactory::languages())
-        text += ' ' + language.toLatin1();
-    text += "\n\n";
+                      "A file named - is standard input.\n";
+    // The language names, wrapped to fit a terminal.
+    QByteArray line = "Languages:";
+    for (const QString &language : CodeEditParserFactory::languages()) {
+        if (line.size() + 1 + language.size() > 78) {
+            text += line + '\n';
+            line = "          ";
+        }
+        line += ' ' + language.toLatin1();
+    }
+    text += line + "\n\n";
     return text;
 }
