@@ -24,7 +24,7 @@ INSTANTIATE_TEST_SUITE_P(CFamily, CodeEditLanguageParsersTest, testing::Values(
     HighlightRow{"JavaScriptBlockComment", "javascript", "/** doc\n */ function",
                  "{2}/** doc\n {2}*/ {3}function"},
     HighlightRow{"XCKeywords", "xc", "chanend c; par {", "{3}chanend {0}c; {3}par {0}{{"},
-    HighlightRow{"XCPreprocessor", "xc", "#include <xs1.h>", "{6}#include <xs1.h>"}),
+    HighlightRow{"XCPreprocessor", "xc", "#include <stdio.h>", "{6}#include <stdio.h>"}),
     highlightRowName);
 
 INSTANTIATE_TEST_SUITE_P(Scripts, CodeEditLanguageParsersTest, testing::Values(
@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Hardware, CodeEditLanguageParsersTest, testing::Values(
     HighlightRow{"STAPLStatement", "stapl", "IRSCAN 10, $3FF; 'comment",
                  "{3}IRSCAN {1}10{0}, ${1}3FF{0}; {2}'comment"},
     HighlightRow{"STAPLString", "stapl", "print \"a'b\";", "{3}print {1}\"a'b\"{0};"},
-    HighlightRow{"LinkScript", "icf", "define symbol __ICFEDIT_size__ = 0x400;",
-                 "{3}define symbol {0}__ICFEDIT_size__ = {1}0x400{0};"},
+    HighlightRow{"LinkScript", "icf", "define symbol __flash_size__ = 0x400;",
+                 "{3}define symbol {0}__flash_size__ = {1}0x400{0};"},
     HighlightRow{"LinkScriptPlace", "icf", "place in ROM_region { readonly }; // x",
                  "{3}place in {0}ROM_region {{ {3}readonly {0}}; {2}// x"},
     HighlightRow{"AssemblyInstruction", "asm", "    ldr r0, =0x20 ; load",
