@@ -139,6 +139,48 @@ TEST_F(TessaHighlightTest, DisassemblySeparatorKeepsItsRule)
                           "\xe2\x80\x94\xe2\x80\x94\xe2\x80\x94\n");
 }
 
+// The markup of every language, with its switches taken out and "{{" made "{" again,
+// gives back the file (disassembly separators aside).
+TEST_F(TessaHighlightTest, MarkupWithoutSwitchesIsTheFile)
+{
+    const QByteArray text = "int main() { return 0; } /* a\n"
+                            "still */ \"s\\\"t\" 'c' # x ${a{b}} `q` <a href='x'>&amp;\n"
+                            "    \"\"\"doc {{ }} \\\n"
+                            "---\n"
+                            "    8000 <f+4> ( x ) \\ y \xc3\xa9\xe2\x82\xac\n"
+                            "\n"
+                            "- k: v ! z -- w ; u %p% R\"d(raw\n"
+                            ")d\" \"\"\"\n";
+    write("input", text);
+    const QStringList languages = {"python", "cmake", "disassembly", "c", "cpp", "java",
+                                   "javascript", "xc", "batch", "stapl", "icf", "asm", "basic",
+                                   "forth", "dts", "vhdl", "svf", "json", "yaml", "xml",
+                                   "html", "markdown"};
+    for (const QString &language : languages) {
+        SCOPED_TRACE(language.toStdString());
+        const ToolResult result =
+            runTool("tessahighlight", {"-lang", language, "-format", "markup", "input"}, dir());
+        ASSERT_EQ(result.exitCode, 0);
+        QByteArray stripped;
+        for (int i = 0; i < result.out.size(); ++i) {
+            const char c = result.out.at(i);
+            if (c == '{' && result.out.mid(i + 1, 1) == "{") {
+                stripped += '{';
+                ++i;
+            } else if (c == '{') {
+                ASSERT_EQ(result.out.mid(i + 2, 1), "}") << "bad switch at " << i;
+                i += 2;
+            } else {
+                stripped += c;
+            }
+        }
+        QByteArray expected = text;
+        if (language == "disassembly")
+            expected.replace("---", "\xe2\x80\x94\xe2\x80\x94\xe2\x80\x94");
+        EXPECT_EQ(stripped, expected);
+    }
+}
+
 struct ErrorRow
 {
     const char *name;
