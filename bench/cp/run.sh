@@ -3,10 +3,11 @@
 #  1. byte copy of a 512 MiB file that sits in the page cache: build/bin/cp vs GNU cp;
 #  2. -expandmacros text copy of a ~100 MB file full of $(NAME) references vs sed
 #     doing the same substitutions (the outputs are compared byte for byte).
-# Usage: bench/cp/run.sh [WORKDIR]   (default: a fresh temporary directory)
+# Usage: bench/cp/run.sh [WORKDIR]   (default: a fresh temporary directory); BUILD selects
+# the build directory (default build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-cp_tool=$root/build/bin/cp
+cp_tool=$root/${BUILD:-build}/bin/cp
 [ -x "$cp_tool" ] || { echo "build first: make" >&2; exit 1; }
 if [ $# -ge 1 ]; then
     work=$1
