@@ -144,10 +144,15 @@ ExpressionPtr ExpressionParser::combine(Token op, ExpressionPtr left, Expression
 }
 
 // unary -> ('++'|'--') unary | ('~'|'!'|'-'|'+'|'*'|'&') unary | postfix
-ExpressionPtr ExpressionParser::parseUnary()
+void ExpressionParser::countOperand()
 {
     if (++m_operandCount > maxOperands)
         throw ParserException("Expression too complicated");
+}
+
+ExpressionPtr ExpressionParser::parseUnary()
+{
+    countOperand();
     NestingGuard guard(m_nesting, maxNesting, "expression nested too deeply");
     const Token op = m_lexer->code();
     switch (op) {
@@ -285,6 +290,9 @@ ExpressionPtr ExpressionParser::parsePostfix(ExpressionPtr operand)
             break;
         case Token::Increment:
         case Token::Decrement:
+            // A unary form like its prefix twin, and counted as one: each x++ copies x,
+            // so an uncounted chain would double the tree with every ++.
+            countOperand();
             m_lexer->next();
             operand = increment(std::move(operand), op);
             break;

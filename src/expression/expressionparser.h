@@ -86,6 +86,7 @@ protected:
     Lexer &lexer() { return *m_lexer; }
 
 private:
+    void countOperand();
     ExpressionPtr parseLevel(int level);
     ExpressionPtr combine(Token op, ExpressionPtr left, ExpressionPtr right);
     ExpressionPtr parseUnary();

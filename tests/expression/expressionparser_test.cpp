@@ -232,6 +232,12 @@ TEST(ExpressionParserTest, DeepNestingFailsCleanly)
     EXPECT_EQ(evaluate(deep), "error: Expression too complicated");
     EXPECT_EQ(evaluate(QString(100000, QLatin1Char('-')) + QLatin1Char('1')),
               "error: Expression too complicated");
+    // Postfix forms count too: every x-- copies x, so 40 of them would make 2^40 nodes.
+    EXPECT_EQ(evaluate(QStringLiteral("3") + QStringLiteral("--").repeated(40)),
+              "error: Expression too complicated");
+    EXPECT_EQ(tree(QStringLiteral("x++++")),
+              "AssignExpression(AssignExpression(x, PlusExpression(x, 1)), "
+              "PlusExpression(AssignExpression(x, PlusExpression(x, 1)), 1))");
     EXPECT_EQ(evaluate(QStringLiteral("sizeof ") .repeated(50000) + QLatin1Char('x')),
               "error: Expression too complicated");
     const QString deepType = QStringLiteral("(") + QStringLiteral("struct { ").repeated(1000);
