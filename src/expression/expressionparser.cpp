@@ -509,6 +509,7 @@ UserTypePtr ExpressionParser::parseStructType()
     }
     m_lexer->next();
     auto type = std::make_shared<StructType>(tag);
+    QSet<QString> names;   // a set, so that long declarations stay linear
     while (m_lexer->code() != Token::RCurly) {
         UserTypePtr memberType = parseType();
         if (m_lexer->code() != Token::Ident)
@@ -525,8 +526,9 @@ UserTypePtr ExpressionParser::parseStructType()
             m_lexer->next();
         }
         expect(Token::Semicolon, "';' expected");
-        if (type->member(name) || !type->addMember(name, memberType, bitWidth))
+        if (names.contains(name) || !type->addMember(name, memberType, bitWidth))
             throw ParserException("struct parse error");
+        names.insert(name);
     }
     m_lexer->next();
     return type;
