@@ -92,26 +92,34 @@ int TessaExprTool::run(const QStringList &arguments, FILE *in, FILE *out)
         debugger->loadDescription(options.targetFile);
         parser = std::move(debugger);
     }
-    QStringList expressions = options.expressions;
-    if (expressions.isEmpty()) {
-        // Blank lines between expressions are skipped.
-        QFile input;
-        if (!input.open(in, QIODevice::ReadOnly))
-            throw HException("cannot read standard input");
-        while (!input.atEnd()) {
-            QByteArray line = input.readLine();
-            while (line.endsWith('\n') || line.endsWith('\r'))
-                line.chop(1);
-            if (!line.isEmpty())
-                expressions.append(QString::fromUtf8(line));
-        }
-    }
     int status = 0;
-    for (const QString &text : qAsConst(expressions)) {
+    auto evaluate = [&](const QString &text) {
         bool ok = false;
         writeLine(out, evaluateLine(*parser, text, &ok));
         if (!ok)
             status = 1;
+    };
+    if (!options.expressions.isEmpty()) {
+        for (const QString &text : qAsConst(options.expressions))
+            evaluate(text);
+        std::fflush(out);
+        return status;
+    }
+    // One expression per line, answered as it arrives, so that the tool also serves
+    // interactively; blank lines are skipped.
+    QFile input;
+    if (!input.open(in, QIODevice::ReadOnly))
+        throw HException("cannot read standard input");
+    for (;;) {
+        QByteArray line = input.readLine();
+        if (line.isEmpty())
+            break;  // end of input: every line read holds at least its line end
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        evaluate(QString::fromUtf8(line));
+        std::fflush(out);
     }
     std::fflush(out);
     return status;
