@@ -1,6 +1,5 @@
 #include "loadfiletestsupport.h"
 
-#include "loadfile/binarybuffer.h"
 #include "loadfile/codebuffer.h"
 #include "loadfile/tekhexbuffer.h"
 
@@ -10,158 +9,117 @@
 
 namespace {
 
+struct ByteRun
+{
+    quint32 address;
+    QByteArray bytes;
+};
+
+QByteArray counting(int count, int first = 0)
+{
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += char(first + i);
+    return bytes;
+}
+
 class CodeBufferTest : public LoadFileTest
 {
 protected:
-    std::unique_ptr<CodeBuffer> writer(const char *format)
+    /// Writes the runs to "ab.FORMAT" and returns the file. In bulk, each run goes through
+    /// putBytes() but for its last byte, which goes through putByte(); otherwise every
+    /// byte goes through putByte(). The writer is given the name relative to the
+    /// directory, as the S-record header shows.
+    QByteArray written(const QString &format, const std::vector<ByteRun> &runs, quint32 start = 0,
+                       bool bulk = false)
     {
-        return createCodeBuffer(format, path("out"));
+        const QString previous = QDir::currentPath();
+        EXPECT_TRUE(QDir::setCurrent(dir()));
+        const QString name = "ab." + format;
+        std::unique_ptr<CodeBuffer> buffer = format == "tek"
+                                                 ? std::make_unique<TekHexBuffer>(name)
+                                                 : createCodeBuffer(format, name);
+        for (const ByteRun &run : runs) {
+            buffer->setAddress(run.address);
+            const int single = bulk ? qMin(1, run.bytes.size()) : run.bytes.size();
+            buffer->putBytes(reinterpret_cast<const quint8 *>(run.bytes.constData()),
+                             quint32(run.bytes.size() - single));
+            for (char byte : run.bytes.right(single))
+                buffer->putByte(quint8(byte));
+        }
+        buffer->finish(start);
+        buffer.reset();
+        QDir::setCurrent(previous);
+        return read(name);
     }
-    static void put(CodeBuffer &buffer, quint32 address, const QByteArray &bytes)
-    {
-        buffer.setAddress(address);
-        for (char byte : bytes)
-            buffer.putByte(quint8(byte));
-    }
-    static QByteArray counting(int count, int first = 0)
-    {
-        QByteArray bytes;
-        for (int i = 0; i < count; ++i)
-            bytes += char(first + i);
-        return bytes;
-    }
-    QByteArray output() { return read("out"); }
 };
 
-TEST_F(CodeBufferTest, IntelHexRecordAndEnd)
+struct WriterCase
 {
-    auto buffer = writer("hex");
-    put(*buffer, 0x100, "\x01\x02");
-    buffer->finish(0x1234);
-    buffer.reset();
-    EXPECT_EQ(output(), ":020100000102FA\n:00000001FF\n");
+    const char *name;
+    const char *format;
+    std::vector<ByteRun> runs;
+    quint32 start;
+    QByteArray expected;
+};
+
+class CodeBufferOutputTest : public CodeBufferTest,
+                             public testing::WithParamInterface<WriterCase>
+{
+};
+
+TEST_P(CodeBufferOutputTest, WritesTheRecordsByteByByteAndInBulk)
+{
+    EXPECT_EQ(written(GetParam().format, GetParam().runs, GetParam().start), GetParam().expected);
+    EXPECT_EQ(written(GetParam().format, GetParam().runs, GetParam().start, true),
+              GetParam().expected);
 }
 
-TEST_F(CodeBufferTest, IntelHexRecordsStopAt64KiBBoundaries)
-{
-    auto buffer = writer("hex");
-    put(*buffer, 0xFFF8, counting(32));
-    buffer->finish(0);
-    buffer.reset();
-    EXPECT_EQ(output(), ":08FFF8000001020304050607E5\n"
-                        ":020000040001F9\n"
-                        ":1000000008090A0B0C0D0E0F1011121314151617F8\n"
-                        ":0800100018191A1B1C1D1E1F0C\n"
-                        ":00000001FF\n");
-}
-
-TEST_F(CodeBufferTest, RedundantSetAddressKeepsTheRecord)
-{
-    auto buffer = writer("lst");
-    put(*buffer, 0x20, counting(8));
-    put(*buffer, 0x28, counting(8, 8));
-    buffer->finish(0);
-    buffer.reset();
-    EXPECT_EQ(output(), "00000020 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n");
-}
-
-TEST_F(CodeBufferTest, SRecordsByAddressWidth)
-{
-    // The header carries the name the writer was given.
-    const QString previous = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir()));
-    auto buffer = createCodeBuffer("srec", "ab.srec");
-    put(*buffer, 0x1000, "\xAA");
-    put(*buffer, 0x10000, "\xAA");
-    put(*buffer, 0xFFFFF0, "\x55");
-    put(*buffer, 0xFFFFFF, "\x55");
-    buffer->finish(0x21234);
-    buffer.reset();
-    QDir::setCurrent(previous);
-    EXPECT_EQ(read("ab.srec"), "S00861622E7372656359\n"
-                               "S1041000AA41\n"
-                               "S205010000AA4F\n"
-                               "S205FFFFF055B7\n"
-                               "S30600FFFFFF55A7\n"
-                               "S9031234B6\n");
-}
-
-TEST_F(CodeBufferTest, TiTxtContinuesLinesWithoutAddress)
-{
-    auto buffer = writer("txt");
-    put(*buffer, 0xF000, counting(20));
-    put(*buffer, 0xF100, "\xAB");
-    buffer->finish(0);
-    buffer.reset();
-    EXPECT_EQ(output(), "@0000F000\n"
-                        "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
-                        "10 11 12 13\n"
-                        "@0000F100\n"
-                        "AB\n"
-                        "q\n");
-}
-
-TEST_F(CodeBufferTest, HexListingLines)
-{
-    auto buffer = writer("lst");
-    put(*buffer, 0, counting(17));
-    buffer->finish(0);
-    buffer.reset();
-    EXPECT_EQ(output(), "00000000 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
-                        "00000010 10\n");
-}
-
-TEST_F(CodeBufferTest, TektronixRecords)
-{
-    auto buffer = std::make_unique<TekHexBuffer>(path("out"));
-    put(*buffer, 0x1000, "\x12");
-    put(*buffer, 0, "\x12");
-    buffer->finish(0x1234);
-    buffer.reset();
-    EXPECT_EQ(output(), "%0C61A4100012\n"
-                        "%096131012\n"
-                        "%0A82041234\n");
-}
-
-TEST_F(CodeBufferTest, BinaryFillsGapsByPage)
-{
-    auto buffer = writer("bin");
-    put(*buffer, 0x1000, "\x11");
-    put(*buffer, 0x3000, "\x22");
-    buffer->finish(0);
-    buffer.reset();
-    const QByteArray bytes = output();
-    ASSERT_EQ(bytes.size(), 0x2001);
-    EXPECT_EQ(bytes.at(0), '\x11');
-    EXPECT_EQ(bytes.mid(1, 0xFFF), QByteArray(0xFFF, '\xFF'));
-    EXPECT_EQ(bytes.mid(0x1000, 0x1000), QByteArray(0x1000, '\0'));
-    EXPECT_EQ(bytes.at(0x2000), '\x22');
-}
-
-TEST_F(CodeBufferTest, BinaryWithoutBytesIsEmpty)
-{
-    auto buffer = writer("bin");
-    buffer->setAddress(0x1000);
-    buffer->finish(0);
-    buffer.reset();
-    EXPECT_EQ(output(), "");
-}
+INSTANTIATE_TEST_SUITE_P(All, CodeBufferOutputTest, testing::Values(
+    WriterCase{"IntelHexRecordAndEnd", "hex", {{0x100, "\x01\x02"}}, 0x1234,
+               ":020100000102FA\n:00000001FF\n"},
+    WriterCase{"IntelHexRecordsStopAt64KiBBoundaries", "hex", {{0xFFF8, counting(32)}}, 0,
+               ":08FFF8000001020304050607E5\n"
+               ":020000040001F9\n"
+               ":1000000008090A0B0C0D0E0F1011121314151617F8\n"
+               ":0800100018191A1B1C1D1E1F0C\n"
+               ":00000001FF\n"},
+    WriterCase{"SRecordsByAddressWidth", "srec",
+               {{0x1000, "\xAA"}, {0x10000, "\xAA"}, {0xFFFFF0, "\x55"}, {0xFFFFFF, "\x55"}},
+               0x21234,
+               "S00861622E7372656359\n"  // the name the writer was given
+               "S1041000AA41\n"
+               "S205010000AA4F\n"
+               "S205FFFFF055B7\n"
+               "S30600FFFFFF55A7\n"
+               "S9031234B6\n"},
+    WriterCase{"TiTxtContinuesLinesWithoutAddress", "txt",
+               {{0xF000, counting(20)}, {0xF100, "\xAB"}}, 0,
+               "@0000F000\n"
+               "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
+               "10 11 12 13\n"
+               "@0000F100\n"
+               "AB\n"
+               "q\n"},
+    WriterCase{"HexListingLines", "lst", {{0, counting(17)}}, 0,
+               "00000000 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
+               "00000010 10\n"},
+    WriterCase{"RedundantSetAddressKeepsTheRecord", "lst",
+               {{0x20, counting(8)}, {0x28, counting(8, 8)}}, 0,
+               "00000020 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"},
+    WriterCase{"TektronixRecords", "tek", {{0x1000, "\x12"}, {0, "\x12"}}, 0x1234,
+               "%0C61A4100012\n%096131012\n%0A82041234\n"},
+    WriterCase{"BinaryFillsGapsByPage", "bin", {{0x1000, "\x11"}, {0x3000, "\x22"}}, 0,
+               "\x11" + QByteArray(0xFFF, '\xFF') + QByteArray(0x1000, '\0') + "\x22"},
+    WriterCase{"BinaryWithoutBytesIsEmpty", "bin", {{0x1000, ""}}, 0, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CodeBufferTest, BinaryBulkAndSingleBytesAgree)
 {
-    auto bulk = createCodeBuffer("bin", path("bulk"));
-    const QByteArray data = counting(9000, 3);
-    bulk->setAddress(0x0FF0);
-    bulk->putBytes(reinterpret_cast<const quint8 *>(data.constData()), quint32(data.size()));
-    bulk->putByte(0x77);
-    bulk->finish(0);
-    bulk.reset();
-    auto single = writer("bin");
-    put(*single, 0x0FF0, data + "\x77");
-    single->finish(0);
-    single.reset();
-    EXPECT_EQ(read("bulk"), output());
-    EXPECT_EQ(output().size(), 9001);
+    const std::vector<ByteRun> runs = {{0x0FF0, counting(9000, 3) + "\x77"}};
+    const QByteArray single = written("bin", runs);
+    EXPECT_EQ(single.size(), 9001);
+    EXPECT_EQ(written("bin", runs, 0, true), single);
 }
 
 TEST_F(CodeBufferTest, UnknownFormatAndUnwritableFile)
@@ -171,7 +129,7 @@ TEST_F(CodeBufferTest, UnknownFormatAndUnwritableFile)
     auto buffer = createCodeBuffer("hex", path("missing/dir/out.hex"));
     ASSERT_NE(buffer, nullptr);
     EXPECT_FALSE(buffer->isOpen());
-    put(*buffer, 0, "abc");
+    buffer->putByte(0x12);
     buffer->finish(0);
     EXPECT_FALSE(QFile::exists(path("missing/dir/out.hex")));
 }
@@ -189,23 +147,15 @@ TEST_F(CodeBufferTest, RoundTripThroughTheReaders)
         byte = char(random());
     for (const auto &format : formats) {
         SCOPED_TRACE(format.writer);
-        auto buffer = writer(format.writer);
-        put(*buffer, 0x0FFF0, first);
-        put(*buffer, 0x01000000, second);
-        buffer->finish(0);
-        buffer.reset();
-        auto file = LoadFileFactory().create(path("out"), format.reader);
+        written(format.writer, {{0x0FFF0, first}, {0x01000000, second}});
+        auto file = LoadFileFactory().create(path(QString("ab.") + format.writer), format.reader);
         file->makeContiguous(0);  // records become one section per run
-        file->sortSections();
-        LoadFileSections &sections = file->sections();
-        ASSERT_EQ(sections.count(), 1);
+        ASSERT_EQ(file->sections().count(), 1);
         // The image spans both runs; compare them at their places.
-        const quint8 *image = sections.at(0)->data();
-        EXPECT_EQ(sections.at(0)->address(), 0x0FFF0u);
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(image), first.size()), first);
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(image) + (0x01000000 - 0x0FFF0),
-                             second.size()),
-                  second);
+        const char *image = reinterpret_cast<const char *>(file->sections().at(0)->data());
+        EXPECT_EQ(file->sections().at(0)->address(), 0x0FFF0u);
+        EXPECT_EQ(QByteArray(image, first.size()), first);
+        EXPECT_EQ(QByteArray(image + (0x01000000 - 0x0FFF0), second.size()), second);
     }
 }
 

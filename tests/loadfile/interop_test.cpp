@@ -6,7 +6,6 @@
 #include "loadfiletestsupport.h"
 
 #include "loadfile/codebuffer.h"
-#include "loadfile/tekhexbuffer.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -121,54 +120,38 @@ protected:
         }
         return arguments;
     }
-    static void writeRuns(CodeBuffer &buffer, const std::vector<ImageRun> &runs, quint32 start)
+    // srec_cat's reading of a binary file, moved to `base`: it places the image at 0.
+    Image srecCatBinaryImage(const QString &file, quint32 base)
     {
-        for (const ImageRun &run : runs) {
-            buffer.setAddress(run.address);
-            for (char byte : run.bytes)
-                buffer.putByte(quint8(byte));
-        }
-        buffer.finish(start);
+        Image image;
+        for (const auto &[address, byte] : srecCatImage(file, "-binary"))
+            image[address + base] = byte;
+        return image;
     }
 };
 
-TEST_F(SrecCatTest, ReadsWhatOurWritersWrite)
+void fill(Image &image, quint32 from, quint32 to, quint8 value)
 {
-    const std::vector<ImageRun> runs = testRuns();
-    const struct { const char *writer; const char *srecCatFormat; } formats[] = {
-        {"hex", "-intel"}, {"srec", "-motorola"}, {"txt", "-ti-txt"},
-        {"tek", "-tektronix-extended"}};
-    for (const auto &format : formats) {
-        SCOPED_TRACE(format.writer);
-        const QString name = QString("ours.%1").arg(format.writer);
-        std::unique_ptr<CodeBuffer> buffer = format.writer == QLatin1String("tek")
-                                                 ? std::make_unique<TekHexBuffer>(path(name))
-                                                 : createCodeBuffer(format.writer, path(name));
-        writeRuns(*buffer, runs, 0x1234);
-        buffer.reset();
-        EXPECT_EQ(srecCatImage(name, format.srecCatFormat), imageOf(runs));
-    }
+    for (quint32 address = from; address < to; ++address)
+        image[address] = value;
 }
 
 TEST_F(SrecCatTest, ReadsOurBinaryImage)
 {
     const std::vector<ImageRun> runs = {{0x2000, "\x01\x02\x03"}, {0x4F00, QByteArray(300, 'z')}};
     auto buffer = createCodeBuffer("bin", path("ours.bin"));
-    writeRuns(*buffer, runs, 0);
+    for (const ImageRun &run : runs) {
+        buffer->setAddress(run.address);
+        buffer->putBytes(reinterpret_cast<const quint8 *>(run.bytes.constData()),
+                         quint32(run.bytes.size()));
+    }
+    buffer->finish(0);
     buffer.reset();
     Image expected = imageOf(runs);
-    for (quint32 address = 0x2003; address < 0x3000; ++address)
-        expected[address] = 0xFF;  // unwritten bytes of a written page
-    for (quint32 address = 0x3000; address < 0x4000; ++address)
-        expected[address] = 0x00;  // a page never written
-    for (quint32 address = 0x4000; address < 0x4F00; ++address)
-        expected[address] = 0xFF;
-    Image read = srecCatImage("ours.bin", "-binary");
-    // srec_cat places the image at 0; ours starts at the lowest address written.
-    Image shifted;
-    for (const auto &[address, byte] : read)
-        shifted[address + 0x2000] = byte;
-    EXPECT_EQ(shifted, expected);
+    fill(expected, 0x2003, 0x3000, 0xFF);  // unwritten bytes of a written page
+    fill(expected, 0x3000, 0x4000, 0x00);  // a page never written
+    fill(expected, 0x4000, 0x4F00, 0xFF);
+    EXPECT_EQ(srecCatBinaryImage("ours.bin", 0x2000), expected);
 }
 
 TEST_F(SrecCatTest, OurReadersReadWhatSrecCatWrites)
@@ -199,18 +182,17 @@ TEST_F(SrecCatTest, OurReadersReadWhatSrecCatWrites)
 TEST_F(SrecCatTest, StartAddressFromSrecCat)
 {
     write("one.bin", "\x10\x20");
-    srecCat({"one.bin", "-binary", "-offset", "0x08000000", "-execution-start-address",
-             "0x08000101", "-o", "start.srec", "-motorola"});
-    srecCat({"one.bin", "-binary", "-offset", "0x08000000", "-execution-start-address",
-             "0x08000101", "-o", "start.hex", "-intel"});
-    EXPECT_EQ(LoadFileFactory().create(path("start.srec"), "srec")->startAddress(),
-              0x08000101u);
-    EXPECT_EQ(LoadFileFactory().create(path("start.hex"), "ihex")->startAddress(),
-              0x08000101u);
+    for (const auto &[format, option] : {std::pair("srec", "-motorola"), {"ihex", "-intel"}}) {
+        srecCat({"one.bin", "-binary", "-offset", "0x08000000", "-execution-start-address",
+                 "0x08000101", "-o", "start", option});
+        EXPECT_EQ(LoadFileFactory().create(path("start"), format)->startAddress(), 0x08000101u)
+            << format;
+    }
 }
 
-// The tool end to end: srec_cat writes Intel HEX, tessaload converts it to each
-// format srec_cat reads, and srec_cat sees the original bytes.
+// The tool end to end, which also puts our writers before srec_cat: srec_cat writes
+// Intel HEX, tessaload converts it to each format srec_cat reads, and srec_cat sees the
+// original bytes.
 TEST_F(SrecCatTest, TessaLoadConvertsWhatSrecCatReads)
 {
     const std::vector<ImageRun> runs = testRuns();
@@ -232,12 +214,8 @@ TEST_F(SrecCatTest, TessaLoadConvertsWhatSrecCatReads)
                   .exitCode,
               0);
     Image expected = imageOf(low);
-    for (quint32 address = 0x105; address < 0xFFF0; ++address)
-        expected[address] = 0x5A;
-    Image shifted;
-    for (const auto &[address, byte] : srecCatImage("low.bin", "-binary"))
-        shifted[address + 0x100] = byte;
-    EXPECT_EQ(shifted, expected);
+    fill(expected, 0x105, 0xFFF0, 0x5A);
+    EXPECT_EQ(srecCatBinaryImage("low.bin", 0x100), expected);
 }
 
 } // namespace

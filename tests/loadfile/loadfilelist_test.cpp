@@ -32,36 +32,23 @@ TEST_F(LoadFileListTest, SortsSectionsThenFilesByFirstAddress)
     EXPECT_EQ(describeSections(*list.at(2).loadFile), "0x2000:02 0x3000:01");
 }
 
+// Only sections of different files overlap, and only when they share an address.
 TEST_F(LoadFileListTest, OverlapNeedsACommonAddress)
 {
-    LoadFileList adjacent;
-    adjacent.append(listing("00001000 01 02 03 04\n"), "a");
-    adjacent.append(listing("00001004 05\n"), "b");
-    adjacent.append(listing("00000FFF 00\n"), "c");
-    EXPECT_FALSE(adjacent.overlaps());
-
-    LoadFileList overlapping;
-    overlapping.append(listing("00001000 01 02 03 04\n"), "a");
-    overlapping.append(listing("00002000 01\n"), "b");
-    overlapping.append(listing("00002000 01\n"), "c");  // meets the second, not the first
-    EXPECT_TRUE(overlapping.overlaps());
-}
-
-TEST_F(LoadFileListTest, SectionsWithinOneFileMayOverlap)
-{
-    LoadFileList list;
-    list.append(listing("00001000 01 02\n00001000 03 04\n"), "a");
-    EXPECT_FALSE(list.overlaps());
-    list.append(listing("00005000 01\n"), "b");
-    EXPECT_FALSE(list.overlaps());
-}
-
-TEST_F(LoadFileListTest, EmptySectionsCoverNothing)
-{
-    LoadFileList list;
-    list.append(listing("00001000\n"), "a");
-    list.append(listing("00000FFF 01\n"), "b");
-    EXPECT_FALSE(list.overlaps());
+    const struct { std::vector<QByteArray> files; bool overlaps; } rows[] = {
+        {{"00001000 01 02 03 04\n", "00001004 05\n", "00000FFF 00\n"}, false},
+        // The third meets the second, not the first.
+        {{"00001000 01 02 03 04\n", "00002000 01\n", "00002000 01\n"}, true},
+        {{"00001000 01 02\n00001000 03 04\n"}, false},
+        {{"00001000 01 02\n00001000 03 04\n", "00005000 01\n"}, false},
+        {{"00001000\n", "00000FFF 01\n"}, false},  // an empty section covers nothing
+    };
+    for (const auto &row : rows) {
+        LoadFileList list;
+        for (const QByteArray &file : row.files)
+            list.append(listing(file), "file");
+        EXPECT_EQ(list.overlaps(), row.overlaps) << row.files.front().toStdString();
+    }
 }
 
 TEST_F(LoadFileListTest, SectionByteCounterGrows)
@@ -90,9 +77,6 @@ TEST(StandardLoadFileTest, UnreadableSectionsThrow)
     }
     EXPECT_THROW(file.sortSections(), HException);
     EXPECT_THROW(file.makeContiguous(0), HException);
-    file.setStartAddress(0x100);
-    EXPECT_TRUE(file.hasStartAddress());
-    EXPECT_EQ(file.startAddress(), 0x100u);
 }
 
 } // namespace

@@ -9,8 +9,9 @@
 #include <memory>
 #include <string>
 
-/// "0xADDR:BYTES" for each section, separated by blanks ("0x1000:0102 0x2000:"), so
-/// that a reader's whole result reads as one literal.
+/// "0xADDR:BYTES" for each section, separated by blanks ("0x1000:0102 0x2000:"), then
+/// " start 0xADDR" when there is a start address, so that a reader's whole result reads
+/// as one literal.
 inline std::string describeSections(LoadFileInterface &file)
 {
     std::string text;
@@ -25,6 +26,8 @@ inline std::string describeSections(LoadFileInterface &file)
                     .toUpper()
                     .toStdString();
     }
+    if (file.hasStartAddress())
+        text += QString::asprintf(" start 0x%llX", file.startAddress()).toStdString();
     return text;
 }
 
@@ -37,11 +40,14 @@ protected:
         write("input", contents);
         return LoadFileFactory().create(path("input"), format);
     }
-    /// The sections of `contents` read in `format`, or "error: MESSAGE".
-    std::string read(const QString &format, const QByteArray &contents)
+    /// The sections of `contents` read in `format`, made contiguous with `fill` unless it
+    /// is negative, or "error: MESSAGE".
+    std::string read(const QString &format, const QByteArray &contents, int fill = -1)
     {
         try {
             auto file = load(format, contents);
+            if (file && fill >= 0)
+                file->makeContiguous(quint8(fill));
             return file ? describeSections(*file) : std::string("no such format");
         } catch (const HException &error) {
             return "error: " + error.message().toStdString();

@@ -5,20 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
 
-TEST(MemoryBlockTest, ReadsIntegersInItsByteOrder)
+TEST(MemoryBlockTest, IntegersFollowTheByteOrderAndMoveTheCursor)
 {
     const quint8 bytes[] = {0x12, 0x34, 0x56};
     MemoryBlock big(bytes, 3, bigEndianOrder);
     EXPECT_EQ(big.readInteger(3), 0x123456u);
-    MemoryBlock little(bytes, 3, littleEndianOrder);
-    EXPECT_EQ(little.readInteger(3), 0x563412u);
+    EXPECT_EQ(MemoryBlock(bytes, 3, littleEndianOrder).readInteger(3), 0x563412u);
     big.rewind();
     EXPECT_EQ(big.readInteger(2), 0x1234u);
     EXPECT_EQ(big.tell(), 2u);
+    MemoryBlock block(6, bigEndianOrder);
+    block.writeInteger(0xA1B2, 2);
+    block.write(2, "xy");
+    block.writeInteger(0x0102, 2);
+    EXPECT_EQ(block.tell(), 6u);
+    EXPECT_EQ(block.toByteArray(), QByteArray("\xA1\xB2xy\x01\x02", 6));
 }
 
 TEST(MemoryBlockTest, OutOfRangeAccessDoesNothing)
@@ -31,32 +37,16 @@ TEST(MemoryBlockTest, OutOfRangeAccessDoesNothing)
     EXPECT_EQ(out[0], 'x');
     block.read(2, out);
     EXPECT_EQ(block.tell(), 4u);
-    EXPECT_EQ(out[0], 3);
-    EXPECT_EQ(out[1], 4);
+    EXPECT_EQ(QByteArray(out, 2), "\x03\x04");
     EXPECT_EQ(block.readInteger(1), 0u);
     EXPECT_EQ(block.tell(), 4u);
     block.writeInteger(0xFF, 1);
     EXPECT_EQ(block.toByteArray(), QByteArray("\x01\x02\x03\x04", 4));
-}
-
-TEST(MemoryBlockTest, WritesAdvanceTheCursor)
-{
-    MemoryBlock block(6, bigEndianOrder);
-    block.writeInteger(0xA1B2, 2);
-    block.write(2, "xy");
-    block.writeInteger(0x0102, 2);
-    EXPECT_EQ(block.tell(), 6u);
-    EXPECT_EQ(block.toByteArray(), QByteArray("\xA1\xB2xy\x01\x02", 6));
-}
-
-TEST(MemoryBlockTest, SkipPastTheEndDisablesAccess)
-{
-    MemoryBlock block(QByteArray("abcd"));
-    block.skip(10);
-    EXPECT_EQ(block.tell(), 10u);
+    block.skip(10);  // a cursor past the end, and back
+    EXPECT_EQ(block.tell(), 14u);
     EXPECT_EQ(block.readInteger(1), 0u);
     block.seek(1);
-    EXPECT_EQ(block.readInteger(1), quint64('b'));
+    EXPECT_EQ(block.readInteger(1), 2u);
 }
 
 TEST(MemoryBlockTest, ReadStringStopsAtZeroAndKeepsTheCursor)
@@ -81,7 +71,6 @@ TEST(MemoryBlockTest, ReadStringStopsAtZeroAndKeepsTheCursor)
 TEST(MemoryBlockTest, BitFieldsRelativeToTheCursor)
 {
     MemoryBlock block(QByteArray("\x00\xB4", 2));
-    block.seek(0);
     EXPECT_EQ(block.readBits(1, 1, 2, 3, true), 5u);
     EXPECT_EQ(block.readBits(1, 1, 2, 3, false), 6u);
     block.writeBits(2, 1, 1, 2, 3, true);
@@ -99,101 +88,86 @@ TEST(MemoryBlockTest, CopiesAreDeep)
     EXPECT_EQ(copy.toByteArray(), QByteArray("zbc"));
 }
 
-// Counts the target traffic of a lazy block.
+// The target traffic of a lazy block: (space, address, count) of every access.
+using Access = std::tuple<quint32, quint64, quint32>;
+
 class CountingTarget : public SimulatedMemory
 {
 public:
-    explicit CountingTarget(const AddressRangeList &ranges) : SimulatedMemory(ranges) {}
+    using SimulatedMemory::SimulatedMemory;
     bool readMemory(quint32 space, quint64 address, quint32 count, void *destination) override
     {
-        reads.push_back({space, address, count});
+        reads.emplace_back(space, address, count);
         return SimulatedMemory::readMemory(space, address, count, destination);
     }
     bool writeMemory(quint32 space, quint64 address, quint32 count,
                      const void *source) override
     {
-        writes.push_back({space, address, count});
+        writes.emplace_back(space, address, count);
         return SimulatedMemory::writeMemory(space, address, count, source);
     }
-    struct Access
-    {
-        quint32 space;
-        quint64 address;
-        quint32 count;
-        bool operator==(const Access &o) const
-        {
-            return space == o.space && address == o.address && count == o.count;
-        }
-    };
     std::vector<Access> reads;
     std::vector<Access> writes;
 };
 
+// 8 KiB of counting bytes at 0x10000, with no traffic recorded yet.
 class LazyMemoryBlockTest : public testing::Test
 {
 protected:
-    LazyMemoryBlockTest() : target(ranges())
+    void SetUp() override
     {
+        target.addRange(AddressRange(0x10000, 0x11FFF));
         for (quint32 i = 0; i < 0x2000; ++i)
             target.writeByte(0x10000 + i, quint8(i));
         target.reads.clear();
         target.writes.clear();
     }
-    static AddressRangeList ranges()
-    {
-        AddressRangeList list;
-        list.insert(0x10000, 0x11FFF);
-        return list;
-    }
     CountingTarget target;
 };
 
-TEST_F(LazyMemoryBlockTest, SmallReadsShareOneCachedTargetRead)
+/// Reads of (offset, count) in turn from a 4 KiB lazy block at 0x10000 in space 2, and
+/// the (address, count) of each target read they take.
+struct TrafficCase
 {
-    LazyMemoryBlock block(&target, 2, 0x10000, 4096, bigEndianOrder);
-    EXPECT_EQ(block.readInteger(4), 0x00010203u);
-    EXPECT_EQ(block.readInteger(4), 0x04050607u);
-    EXPECT_EQ(block.readInteger(4), 0x08090A0Bu);
-    ASSERT_EQ(target.reads.size(), 1u);
-    EXPECT_EQ(target.reads[0], (CountingTarget::Access{2, 0x10000, 1024}));
-    EXPECT_EQ(block.tell(), 12u);
+    const char *name;
+    std::vector<std::pair<quint32, quint32>> reads;
+    std::vector<std::pair<quint64, quint32>> traffic;
+};
+
+class LazyMemoryBlockTrafficTest : public LazyMemoryBlockTest,
+                                   public testing::WithParamInterface<TrafficCase>
+{
+};
+
+TEST_P(LazyMemoryBlockTrafficTest, ReadsTheRightBytesWithTheExpectedTargetReads)
+{
+    LazyMemoryBlock block(&target, 2, 0x10000, 4096);
+    for (const auto &[offset, count] : GetParam().reads) {
+        block.seek(offset);
+        std::vector<quint8> bytes(count);
+        block.read(count, bytes.data());
+        EXPECT_EQ(block.tell(), offset + count);
+        for (quint32 i = 0; i < count; ++i)
+            ASSERT_EQ(bytes[i], quint8(offset + i)) << "offset " << offset << " byte " << i;
+    }
+    std::vector<Access> expected;
+    for (const auto &[address, count] : GetParam().traffic)
+        expected.emplace_back(2, address, count);
+    EXPECT_EQ(target.reads, expected);
 }
 
-TEST_F(LazyMemoryBlockTest, FinalBytesAreReadDirectly)
-{
-    LazyMemoryBlock block(&target, 0, 0x10000, 4096, littleEndianOrder);
-    block.seek(4092);
-    EXPECT_EQ(block.readInteger(4), 0xFFFEFDFCu);
-    ASSERT_EQ(target.reads.size(), 1u);
-    EXPECT_EQ(target.reads[0], (CountingTarget::Access{0, 0x10000 + 4092, 4}));
-}
-
-TEST_F(LazyMemoryBlockTest, CacheIsRefilledFromTheCursor)
-{
-    LazyMemoryBlock block(&target, 0, 0x10000, 4096);
-    quint8 bytes[4];
-    block.read(4, bytes);
-    block.seek(1022);
-    block.read(4, bytes);  // crosses the end of the cached kilobyte
-    ASSERT_EQ(target.reads.size(), 2u);
-    EXPECT_EQ(target.reads[1], (CountingTarget::Access{0, 0x10000 + 1022, 1024}));
-    EXPECT_EQ(bytes[0], quint8(1022));
-    block.seek(3500);
-    block.read(4, bytes);  // near the end the cache is shorter
-    EXPECT_EQ(target.reads[2], (CountingTarget::Access{0, 0x10000 + 3500, 596}));
-}
-
-TEST_F(LazyMemoryBlockTest, LargeReadsBypassTheCache)
-{
-    LazyMemoryBlock block(&target, 0, 0x10000, 4096);
-    std::vector<quint8> bytes(2000);
-    block.seek(16);
-    block.read(2000, bytes.data());
-    ASSERT_EQ(target.reads.size(), 1u);
-    EXPECT_EQ(target.reads[0], (CountingTarget::Access{0, 0x10010, 2000}));
-    EXPECT_EQ(bytes[1999], quint8(16 + 1999));
-    EXPECT_EQ(block.tell(), 2016u);
-}
+INSTANTIATE_TEST_SUITE_P(All, LazyMemoryBlockTrafficTest, testing::Values(
+    TrafficCase{"SmallReadsShareOneCachedTargetRead", {{0, 4}, {4, 4}, {8, 4}},
+                {{0x10000, 1024}}},
+    TrafficCase{"ReadsWithinTheCacheTakeNone", {{0, 4}, {1000, 24}, {500, 8}},
+                {{0x10000, 1024}}},
+    TrafficCase{"FinalBytesAreReadDirectly", {{4092, 4}}, {{0x10000 + 4092, 4}}},
+    // The second read crosses the end of the cached kilobyte; near the end of the block
+    // the cache is shorter.
+    TrafficCase{"CacheIsRefilledFromTheCursor", {{0, 4}, {1022, 4}, {3500, 4}},
+                {{0x10000, 1024}, {0x10000 + 1022, 1024}, {0x10000 + 3500, 596}}},
+    TrafficCase{"LargeReadsBypassTheCache", {{16, 2000}}, {{0x10010, 2000}}}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LazyMemoryBlockTest, WritesGoStraightToTheTargetAndDropStaleCache)
 {
@@ -202,7 +176,7 @@ TEST_F(LazyMemoryBlockTest, WritesGoStraightToTheTargetAndDropStaleCache)
     block.rewind();
     block.writeInteger(0xBEEF, 2);
     ASSERT_EQ(target.writes.size(), 1u);
-    EXPECT_EQ(target.writes[0], (CountingTarget::Access{1, 0x10000, 2}));
+    EXPECT_EQ(target.writes[0], Access(1, 0x10000, 2));
     block.rewind();
     EXPECT_EQ(block.readInteger(2), 0xBEEFu);
 }
