@@ -2,6 +2,7 @@
 
 #include "cpargparse.h"
 #include "textcopy.h"
+#include "textlinestream.h"
 
 #include "projectsystem/macroservice.h"
 #include "qtx/diagnosticsink.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <cerrno>
 #include <cstdio>
@@ -266,16 +266,16 @@ void CpTool::textCopy(const CpArgParse &options, const QString &source, const QS
         || !output.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
         throw CopyFailed{quoted("cp failed: can't write to \"%1\" \n", target)};
 
-    QTextStream in(&input);
-    QTextStream out(&output);
-    setUpByteStream(in);
-    setUpByteStream(out);
+    // Files are opened without QIODevice::Text: the reader handles "\r\n" itself, and
+    // text mode would also drop every lone "\r".
+    TextLineReader in(&input);
+    TextLineWriter out(&output);
     TextCopy copy(m_macros, definitions, options.expandMacros, options.includes,
                   options.preprocess);
     try {
         copy.copy(in, out);
     } catch (const TextCopyError &) {
-        out.flush();
+        out.flush();  // what was copied before the failure stays in the target
         throw;
     }
     out.flush();

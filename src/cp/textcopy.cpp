@@ -1,12 +1,12 @@
 #include "textcopy.h"
 
+#include "textlinestream.h"
+
 #include "projectsystem/macroservice.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextCodec>
-#include <QTextStream>
 #include <QVector>
 
 namespace {
@@ -36,12 +36,6 @@ bool startsWithHash(const QString &line)
 
 } // namespace
 
-void setUpByteStream(QTextStream &stream)
-{
-    stream.setCodec(QTextCodec::codecForName("ISO-8859-1"));
-    stream.setAutoDetectUnicode(false);
-}
-
 TextCopy::TextCopy(const MacroService &macros, const QMap<QString, QString> &definitions,
                    bool expandMacros, bool processIncludes, bool preprocess)
     : m_macros(macros), m_definitions(definitions), m_expandMacros(expandMacros),
@@ -61,7 +55,7 @@ QString TextCopy::expandLine(const QString &line) const
     return text;
 }
 
-void TextCopy::include(const QString &name, QTextStream &output, int depth) const
+void TextCopy::include(const QString &name, TextLineWriter &output, int depth) const
 {
     if (depth == maxIncludeDepth)
         throw TextCopyError{"cp failed: #include recursion depth exceeded\n"};
@@ -75,8 +69,7 @@ void TextCopy::include(const QString &name, QTextStream &output, int depth) cons
         QDir::setCurrent(savedDirectory);
         throw TextCopyError{"cp failed: can't read from \"" + name.toLatin1() + "\"\n"};
     }
-    QTextStream input(&file);
-    setUpByteStream(input);
+    TextLineReader input(&file);
     try {
         copy(input, output, depth + 1);
     } catch (...) {
@@ -87,13 +80,13 @@ void TextCopy::include(const QString &name, QTextStream &output, int depth) cons
     QDir::setCurrent(savedDirectory);
 }
 
-void TextCopy::copy(QTextStream &input, QTextStream &output, int depth) const
+void TextCopy::copy(TextLineReader &input, TextLineWriter &output, int depth) const
 {
     bool active = true;
     QVector<bool> saved;  // the active flag outside each open #ifdef/#ifndef
     const bool directives = m_processIncludes || m_preprocess;
     QString line;
-    while (input.readLineInto(&line)) {
+    while (input.readLine(&line)) {
         if (directives && startsWithHash(line)) {
             const QString s = line.simplified();
             if (active && s.startsWith(includeDirective)) {
@@ -127,10 +120,6 @@ void TextCopy::copy(QTextStream &input, QTextStream &output, int depth) const
         }
         if (!active)
             continue;
-        if (m_expandMacros)
-            output << expandLine(line);
-        else
-            output << line;
-        output << '\n';
+        output.writeLine(m_expandMacros ? expandLine(line) : line);
     }
 }

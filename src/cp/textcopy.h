@@ -3,8 +3,9 @@
 #include <QMap>
 #include <QString>
 
-class QTextStream;
 class MacroService;
+class TextLineReader;
+class TextLineWriter;
 
 /// A fatal error of the text copy; its message is printed as it stands and the run
 /// ends with status 1 whatever -nofail says.
@@ -15,7 +16,7 @@ struct TextCopyError
 
 /// Copies text line by line, replacing `#include "name"` lines by the named file,
 /// keeping or dropping lines under #ifdef/#ifndef/#else/#endif, and expanding $(...)
-/// references in the lines it keeps. Streams carry one byte per QChar (Latin-1), so
+/// references in the lines it keeps. Lines carry one byte per QChar (Latin-1), so
 /// every byte that no directive or macro touches passes through unchanged.
 ///
 /// Directives are recognised only after white-space simplification, at the start of
@@ -28,7 +29,7 @@ public:
 
     /// Copies `input` to `output`; throws TextCopyError when an include cannot be read
     /// or includes nest deeper than maxIncludeDepth.
-    void copy(QTextStream &input, QTextStream &output, int depth = 0) const;
+    void copy(TextLineReader &input, TextLineWriter &output, int depth = 0) const;
 
     /// Expands a line until the expansion stops changing it (at most maxExpansionPasses
     /// times: a definition that contains itself would otherwise grow without end).
@@ -38,7 +39,7 @@ public:
     static constexpr int maxExpansionPasses = 100;
 
 private:
-    void include(const QString &name, QTextStream &output, int depth) const;
+    void include(const QString &name, TextLineWriter &output, int depth) const;
 
     const MacroService &m_macros;
     const QMap<QString, QString> &m_definitions;
@@ -46,8 +47,3 @@ private:
     bool m_processIncludes;
     bool m_preprocess;
 };
-
-/// Sets a text stream up for the byte-transparent copy: Latin-1, no BOM detection.
-/// Files are opened without QIODevice::Text: the stream's readLine() already drops the
-/// "\r" of a "\r\n" line end, and text mode would also drop every lone "\r".
-void setUpByteStream(QTextStream &stream);
