@@ -33,6 +33,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CpTextCopy, testing::Values(
     TextCase{"FinalNewlineAdded", includes, "a\nb", "a\nb\n"},
     TextCase{"CrLfBecomesLf", includes, "a\r\nb\r\n", "a\nb\n"},
     TextCase{"LoneCrKept", includes, "a\rb\n", "a\rb\n"},
+    TextCase{"CrAtEndIsALineEnd", includes, "a\n\r", "a\n\n"},
+    TextCase{"BlankLinesKept", includes, "\n\r\n\n", "\n\n\n"},
     TextCase{"EmptyFile", includes, "", ""},
     TextCase{"IncludeWithBlanks", includes, "x\n  #include    \"inc.h\"   \ny\n",
              "x\nincluded line\ny\n"},
@@ -137,6 +139,15 @@ TEST_F(CpTest, SelfGrowingDefinitionIsBounded)
     // Each pass adds two "+" (the value's own and the nested one), until the pass
     // bound stops it.
     EXPECT_EQ(read("o"), "$(G)" + QByteArray(200, '+') + "\n");
+}
+
+TEST_F(CpTest, LineEndsSplitAcrossReadChunks)
+{
+    // The reader takes 1 MiB at a time: put a "\r\n" on either side of that boundary.
+    const QByteArray first(1024 * 1024 - 1, 'a');
+    write("t", first + "\r\nb\r\n");
+    EXPECT_EQ(cp({"-includes", "t", "o"}).exitCode, 0);
+    EXPECT_EQ(read("o"), first + "\nb\n");
 }
 
 TEST_F(CpTest, BinaryFileAndLongLineAsText)
