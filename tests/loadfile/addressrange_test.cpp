@@ -12,30 +12,28 @@ TEST(AddressRangeTest, ReversedBoundsAreSwapped)
     EXPECT_EQ(range.length(), 0x101u);
 }
 
-TEST(AddressRangeListTest, MergesAdjacentRangesOfTheSameKind)
+TEST(AddressRangeListTest, MergeFoldsEverythingOfTheKindTheGrowingRangeReaches)
 {
     AddressRangeList list;
-    list.insert(0x100, 0x1FF, AccessKind::ReadWrite, QString(), true);
-    list.insert(0x200, 0x2FF, AccessKind::ReadWrite, QString(), true);
-    ASSERT_EQ(list.count(), 1);
-    EXPECT_EQ(list.at(0).start(), 0x100u);
-    EXPECT_EQ(list.at(0).end(), 0x2FFu);
-    list.insert(0x300, 0x3FF, AccessKind::ReadOnly, QString(), true);
-    EXPECT_EQ(list.count(), 2);
-}
-
-TEST(AddressRangeListTest, MergeFoldsEverythingTheGrowingRangeReaches)
-{
-    AddressRangeList list;
-    list.insert(0x000, 0x0FF, AccessKind::ReadWrite, "a", true);
-    list.insert(0x300, 0x3FF, AccessKind::ReadWrite, "b", true);
-    list.insert(0x180, 0x1FF, AccessKind::ReadOnly, "c", true);
-    list.insert(0x500, 0x5FF, AccessKind::ReadWrite, "d", true);
-    // Overlaps b, adjoins a; the grown range then adjoins nothing else.
-    list.insert(0x100, 0x310, AccessKind::ReadWrite, "e", true);
+    const auto merge = [&list](quint64 start, quint64 end, AccessKind kind) {
+        list.insert(start, end, kind, "name", true);
+    };
+    merge(0x000, 0x0FF, AccessKind::ReadWrite);
+    merge(0x300, 0x3FF, AccessKind::ReadWrite);
+    merge(0x180, 0x1FF, AccessKind::ReadOnly);
+    merge(0x500, 0x5FF, AccessKind::ReadWrite);
+    // Overlaps the second, adjoins the first; the grown range then adjoins nothing else.
+    merge(0x100, 0x310, AccessKind::ReadWrite);
+    merge(0x600, 0x6FF, AccessKind::ReadWrite);
+    merge(0x700, 0x7FF, AccessKind::ReadOnly);
     EXPECT_EQ(list.toText(), "0x0 - 0x3ff : readwrite\n"
                              "0x180 - 0x1ff : readonly\n"
-                             "0x500 - 0x5ff : readwrite\n");
+                             "0x500 - 0x6ff : readwrite\n"
+                             "0x700 - 0x7ff : readonly\n");
+    // Adjacency stops at the 32-bit end.
+    merge(0x100000000ull, 0x1000000FFull, AccessKind::ReadWrite);
+    merge(0xFFFFFF00u, 0xFFFFFFFFu, AccessKind::ReadWrite);
+    EXPECT_EQ(list.count(), 6);
 }
 
 TEST(AddressRangeListTest, WithoutMergeRangesStaySortedAndSeparate)
@@ -47,17 +45,6 @@ TEST(AddressRangeListTest, WithoutMergeRangesStaySortedAndSeparate)
     EXPECT_EQ(list.toText(), "0x100 - 0x1ff : writeonly\n"
                              "0x100 - 0x4ff : readwrite\n"
                              "0x300 - 0x3ff : readwrite\n");
-}
-
-TEST(AddressRangeListTest, AdjacencyStopsAtTheThirtyTwoBitEnd)
-{
-    AddressRangeList list;
-    list.insert(0x100000000ull, 0x1000000FFull, AccessKind::ReadWrite, QString(), true);
-    list.insert(0xFFFFFF00u, 0xFFFFFFFFu, AccessKind::ReadWrite, QString(), true);
-    EXPECT_EQ(list.count(), 2);
-    list.insert(0x0, 0xFF, AccessKind::ReadWrite, QString(), true);
-    list.insert(0x100, 0x1FF, AccessKind::ReadWrite, QString(), true);
-    EXPECT_EQ(list.count(), 3);
 }
 
 TEST(AddressRangeListTest, Lookups)

@@ -75,44 +75,34 @@ TEST_P(CodeBufferOutputTest, WritesTheRecordsByteByByteAndInBulk)
               GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, CodeBufferOutputTest, testing::Values(
-    WriterCase{"IntelHexRecordAndEnd", "hex", {{0x100, "\x01\x02"}}, 0x1234,
-               ":020100000102FA\n:00000001FF\n"},
-    WriterCase{"IntelHexRecordsStopAt64KiBBoundaries", "hex", {{0xFFF8, counting(32)}}, 0,
-               ":08FFF8000001020304050607E5\n"
-               ":020000040001F9\n"
-               ":1000000008090A0B0C0D0E0F1011121314151617F8\n"
-               ":0800100018191A1B1C1D1E1F0C\n"
-               ":00000001FF\n"},
-    WriterCase{"SRecordsByAddressWidth", "srec",
-               {{0x1000, "\xAA"}, {0x10000, "\xAA"}, {0xFFFFF0, "\x55"}, {0xFFFFFF, "\x55"}},
-               0x21234,
-               "S00861622E7372656359\n"  // the name the writer was given
-               "S1041000AA41\n"
-               "S205010000AA4F\n"
-               "S205FFFFF055B7\n"
-               "S30600FFFFFF55A7\n"
-               "S9031234B6\n"},
-    WriterCase{"TiTxtContinuesLinesWithoutAddress", "txt",
-               {{0xF000, counting(20)}, {0xF100, "\xAB"}}, 0,
-               "@0000F000\n"
-               "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
-               "10 11 12 13\n"
-               "@0000F100\n"
-               "AB\n"
-               "q\n"},
-    WriterCase{"HexListingLines", "lst", {{0, counting(17)}}, 0,
-               "00000000 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
-               "00000010 10\n"},
-    WriterCase{"RedundantSetAddressKeepsTheRecord", "lst",
-               {{0x20, counting(8)}, {0x28, counting(8, 8)}}, 0,
-               "00000020 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"},
-    WriterCase{"TektronixRecords", "tek", {{0x1000, "\x12"}, {0, "\x12"}}, 0x1234,
-               "%0C61A4100012\n%096131012\n%0A82041234\n"},
-    WriterCase{"BinaryFillsGapsByPage", "bin", {{0x1000, "\x11"}, {0x3000, "\x22"}}, 0,
-               "\x11" + QByteArray(0xFFF, '\xFF') + QByteArray(0x1000, '\0') + "\x22"},
-    WriterCase{"BinaryWithoutBytesIsEmpty", "bin", {{0x1000, ""}}, 0, ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+const WriterCase writerCases[] = {
+    {"IntelHexRecordAndEnd", "hex", {{0x100, "\x01\x02"}}, 0x1234,
+     ":020100000102FA\n:00000001FF\n"},
+    {"IntelHexRecordsStopAt64KiBBoundaries", "hex", {{0xFFF8, counting(32)}}, 0,
+     ":08FFF8000001020304050607E5\n:020000040001F9\n"
+     ":1000000008090A0B0C0D0E0F1011121314151617F8\n:0800100018191A1B1C1D1E1F0C\n"
+     ":00000001FF\n"},
+    // The header carries the name the writer was given.
+    {"SRecordsByAddressWidth", "srec",
+     {{0x1000, "\xAA"}, {0x10000, "\xAA"}, {0xFFFFF0, "\x55"}, {0xFFFFFF, "\x55"}}, 0x21234,
+     "S00861622E7372656359\nS1041000AA41\nS205010000AA4F\n"
+     "S205FFFFF055B7\nS30600FFFFFF55A7\nS9031234B6\n"},
+    {"TiTxtContinuesLinesWithoutAddress", "txt", {{0xF000, counting(20)}, {0xF100, "\xAB"}}, 0,
+     "@0000F000\n00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
+     "10 11 12 13\n@0000F100\nAB\nq\n"},
+    {"HexListingLines", "lst", {{0, counting(17)}}, 0,
+     "00000000 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n00000010 10\n"},
+    {"RedundantSetAddressKeepsTheRecord", "lst", {{0x20, counting(8)}, {0x28, counting(8, 8)}},
+     0, "00000020 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"},
+    {"TektronixRecords", "tek", {{0x1000, "\x12"}, {0, "\x12"}}, 0x1234,
+     "%0C61A4100012\n%096131012\n%0A82041234\n"},
+    {"BinaryFillsGapsByPage", "bin", {{0x1000, "\x11"}, {0x3000, "\x22"}}, 0,
+     "\x11" + QByteArray(0xFFF, '\xFF') + QByteArray(0x1000, '\0') + "\x22"},
+    {"BinaryWithoutBytesIsEmpty", "bin", {{0x1000, ""}}, 0, ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, CodeBufferOutputTest, testing::ValuesIn(writerCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(CodeBufferTest, BinaryBulkAndSingleBytesAgree)
 {

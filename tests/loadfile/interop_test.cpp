@@ -61,24 +61,18 @@ Image imageOf(LoadFileInterface &file)
     return image;
 }
 
-// srec_cat's hex dump: "ADDRESS: XX XX ...  #text" per line, 16 byte columns of three
-// characters each; columns before the first byte of a run are blank.
-Image parseHexDump(const QByteArray &dump)
+// srec_cat's VMEM output with byte-wide words: lines "@ADDRESS XX XX ..." whose bytes
+// follow one another from ADDRESS, and comment lines "/* ... */".
+Image parseVmem(const QByteArray &text)
 {
     Image image;
-    for (const QByteArray &line : dump.split('\n')) {
-        const int colon = line.indexOf(':');
-        const int text = line.indexOf('#');
-        if (colon < 0 || text < 0)
+    for (const QByteArray &line : text.split('\n')) {
+        const QList<QByteArray> words = line.simplified().split(' ');
+        if (!words.front().startsWith('@'))
             continue;
-        const quint32 address = line.left(colon).toUInt(nullptr, 16);
-        for (int column = 0; column < 16; ++column) {
-            const QByteArray pair = line.mid(colon + 2 + 3 * column, 2);
-            bool ok = false;
-            const uint value = pair.toUInt(&ok, 16);
-            if (ok && colon + 2 + 3 * column < text)
-                image[address + quint32(column)] = quint8(value);
-        }
+        quint32 address = words.front().mid(1).toUInt(nullptr, 16);
+        for (const QByteArray &word : words.mid(1))
+            image[address++] = quint8(word.toUInt(nullptr, 16));
     }
     return image;
 }
@@ -101,12 +95,10 @@ protected:
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return process.readAllStandardOutput();
     }
-    Image srecCatImage(const QString &file, const QString &format)
+    // srec_cat's reading of a file, given with its format options.
+    Image srecCatImage(QStringList input)
     {
-        QStringList arguments{file};
-        if (!format.isEmpty())
-            arguments << format;
-        return parseHexDump(srecCat(arguments << "-o" << "-" << "-hex-dump"));
+        return parseVmem(srecCat(input << "-o" << "-" << "-vmem" << "8"));
     }
     // The runs as binary files placed by srec_cat's -offset, ready to be converted.
     QStringList srecCatInputs(const std::vector<ImageRun> &runs)
@@ -119,14 +111,6 @@ protected:
                       << QString("0x%1").arg(runs[i].address, 0, 16);
         }
         return arguments;
-    }
-    // srec_cat's reading of a binary file, moved to `base`: it places the image at 0.
-    Image srecCatBinaryImage(const QString &file, quint32 base)
-    {
-        Image image;
-        for (const auto &[address, byte] : srecCatImage(file, "-binary"))
-            image[address + base] = byte;
-        return image;
     }
 };
 
@@ -151,28 +135,25 @@ TEST_F(SrecCatTest, ReadsOurBinaryImage)
     fill(expected, 0x2003, 0x3000, 0xFF);  // unwritten bytes of a written page
     fill(expected, 0x3000, 0x4000, 0x00);  // a page never written
     fill(expected, 0x4000, 0x4F00, 0xFF);
-    EXPECT_EQ(srecCatBinaryImage("ours.bin", 0x2000), expected);
+    // Our image starts at the lowest address written; srec_cat reads it at 0.
+    EXPECT_EQ(srecCatImage({"ours.bin", "-binary", "-offset", "0x2000"}), expected);
 }
 
 TEST_F(SrecCatTest, OurReadersReadWhatSrecCatWrites)
 {
     const std::vector<ImageRun> runs = testRuns();
     const QStringList inputs = srecCatInputs(runs);
-    const struct { const char *file; const char *reader; QStringList options; } formats[] = {
-        {"theirs.hex", "ihex", {"-intel"}},
-        {"long.hex", "ihex", {"-intel", "-obs=255"}},
-        {"theirs.srec", "srec", {"-motorola"}},
-        {"s19.srec", "srec", {"-motorola", "-address-length=2"}},
-        {"theirs.txt", "tihex", {"-ti-txt"}},
-    };
+    // 16-bit S-records hold only the first run, below 64 KiB.
+    const struct { const char *file; const char *reader; QStringList options; int runs; }
+        formats[] = {{"theirs.hex", "ihex", {"-intel"}, 5},
+                     {"long.hex", "ihex", {"-intel", "-obs=255"}, 5},
+                     {"theirs.srec", "srec", {"-motorola"}, 5},
+                     {"s19.srec", "srec", {"-motorola", "-address-length=2"}, 1},
+                     {"theirs.txt", "tihex", {"-ti-txt"}, 5}};
     for (const auto &format : formats) {
         SCOPED_TRACE(format.file);
-        // 16-bit S-records cannot hold the runs above 64 KiB.
-        const std::vector<ImageRun> used = QByteArray(format.file) == "s19.srec"
-                                          ? std::vector<ImageRun>(runs.begin(), runs.begin() + 1)
-                                          : runs;
-        srecCat(inputs.mid(0, int(used.size()) * 4)
-                << "-o" << format.file << format.options);
+        const std::vector<ImageRun> used(runs.begin(), runs.begin() + format.runs);
+        srecCat(inputs.mid(0, format.runs * 4) << "-o" << format.file << format.options);
         auto file = LoadFileFactory().create(path(format.file), format.reader);
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(imageOf(*file), imageOf(used));
@@ -205,7 +186,7 @@ TEST_F(SrecCatTest, TessaLoadConvertsWhatSrecCatReads)
         const ToolResult result = runTool("tessaload", {"convert", "in.hex", output.output},
                                           dir());
         ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-        EXPECT_EQ(srecCatImage(output.output, output.srecCatFormat), imageOf(runs));
+        EXPECT_EQ(srecCatImage({output.output, output.srecCatFormat}), imageOf(runs));
     }
     // A contiguous binary of the runs below 64 KiB + 300.
     const std::vector<ImageRun> low(runs.begin(), runs.begin() + 2);
@@ -215,7 +196,7 @@ TEST_F(SrecCatTest, TessaLoadConvertsWhatSrecCatReads)
               0);
     Image expected = imageOf(low);
     fill(expected, 0x105, 0xFFF0, 0x5A);
-    EXPECT_EQ(srecCatBinaryImage("low.bin", 0x100), expected);
+    EXPECT_EQ(srecCatImage({"low.bin", "-binary", "-offset", "0x100"}), expected);
 }
 
 } // namespace

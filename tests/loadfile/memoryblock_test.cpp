@@ -156,18 +156,19 @@ TEST_P(LazyMemoryBlockTrafficTest, ReadsTheRightBytesWithTheExpectedTargetReads)
     EXPECT_EQ(target.reads, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(All, LazyMemoryBlockTrafficTest, testing::Values(
-    TrafficCase{"SmallReadsShareOneCachedTargetRead", {{0, 4}, {4, 4}, {8, 4}},
-                {{0x10000, 1024}}},
-    TrafficCase{"ReadsWithinTheCacheTakeNone", {{0, 4}, {1000, 24}, {500, 8}},
-                {{0x10000, 1024}}},
-    TrafficCase{"FinalBytesAreReadDirectly", {{4092, 4}}, {{0x10000 + 4092, 4}}},
+const TrafficCase trafficCases[] = {
+    {"SmallReadsShareOneCachedTargetRead", {{0, 4}, {4, 4}, {8, 4}}, {{0x10000, 1024}}},
+    {"ReadsWithinTheCacheTakeNone", {{0, 4}, {1000, 24}, {500, 8}}, {{0x10000, 1024}}},
+    {"FinalBytesAreReadDirectly", {{4092, 4}}, {{0x10000 + 4092, 4}}},
     // The second read crosses the end of the cached kilobyte; near the end of the block
     // the cache is shorter.
-    TrafficCase{"CacheIsRefilledFromTheCursor", {{0, 4}, {1022, 4}, {3500, 4}},
-                {{0x10000, 1024}, {0x10000 + 1022, 1024}, {0x10000 + 3500, 596}}},
-    TrafficCase{"LargeReadsBypassTheCache", {{16, 2000}}, {{0x10010, 2000}}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    {"CacheIsRefilledFromTheCursor", {{0, 4}, {1022, 4}, {3500, 4}},
+     {{0x10000, 1024}, {0x10000 + 1022, 1024}, {0x10000 + 3500, 596}}},
+    {"LargeReadsBypassTheCache", {{16, 2000}}, {{0x10010, 2000}}},
+};
+
+INSTANTIATE_TEST_SUITE_P(All, LazyMemoryBlockTrafficTest, testing::ValuesIn(trafficCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LazyMemoryBlockTest, WritesGoStraightToTheTargetAndDropStaleCache)
 {

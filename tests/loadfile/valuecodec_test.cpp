@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+
 namespace {
 
 const quint8 bytes123456[] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0, 0x11};
@@ -26,11 +28,6 @@ TEST(ValueCodecTest, DecodesBothByteOrdersAtEverySize)
     }
 }
 
-TEST(ValueCodecTest, AnyNonZeroFlagMeansBigEndian)
-{
-    EXPECT_EQ(ValueCodec::decodeInteger(bytes123456, 2, 0x100), 0x1234u);
-}
-
 TEST(ValueCodecTest, EncodingInvertsDecoding)
 {
     for (quint32 order : {littleEndianOrder, bigEndianOrder}) {
@@ -41,72 +38,48 @@ TEST(ValueCodecTest, EncodingInvertsDecoding)
             EXPECT_EQ(0, memcmp(out, bytes123456, size)) << "size " << size << " order " << order;
         }
     }
-}
-
-TEST(ValueCodecTest, EncodingKeepsOnlyTheLowBytes)
-{
+    EXPECT_EQ(ValueCodec::decodeInteger(bytes123456, 2, 0x100), 0x1234u);  // any flag is big
     quint8 out[4] = {0xEE, 0xEE, 0xEE, 0xEE};
-    ValueCodec::encodeInteger(out, 0xAABBCCDDull, 2, bigEndianOrder);
-    EXPECT_EQ(out[0], 0xCC);
-    EXPECT_EQ(out[1], 0xDD);
-    EXPECT_EQ(out[2], 0xEE);
+    ValueCodec::encodeInteger(out, 0xAABBCCDDull, 2, bigEndianOrder);  // the low bytes only
+    EXPECT_EQ(QByteArray(reinterpret_cast<char *>(out), 4), "\xCC\xDD\xEE\xEE");
 }
 
-TEST(ValueCodecTest, BitFieldNumberingFromEitherEnd)
+// Bit-fields of `size`-byte integers, bytes in hex; the byte after the integer is there
+// for negative msb-first offsets, which reach into it.
+TEST(ValueCodecTest, BitFields)
 {
-    const quint8 byte[] = {0xB4, 0x00};
-    EXPECT_EQ(ValueCodec::extractBits(byte, 1, 2, 3, true, littleEndianOrder), 5u);
-    EXPECT_EQ(ValueCodec::extractBits(byte, 1, 2, 3, false, littleEndianOrder), 6u);
-}
-
-TEST(ValueCodecTest, MsbFirstOffsetWrapsWithinTheField)
-{
-    const quint8 word[] = {0x80, 0x01};  // big-endian 0x8001
-    EXPECT_EQ(ValueCodec::extractBits(word, 2, 0, 1, false, bigEndianOrder), 1u);
-    EXPECT_EQ(ValueCodec::extractBits(word, 2, 15, 1, false, bigEndianOrder), 1u);
-    EXPECT_EQ(ValueCodec::extractBits(word, 2, 16, 1, false, bigEndianOrder), 1u);
-    EXPECT_EQ(ValueCodec::extractBits(word, 2, 14, 2, false, bigEndianOrder), 1u);
-}
-
-TEST(ValueCodecTest, NegativeMsbFirstOffsetReachesIntoTheNextByte)
-{
-    // Byte 0xA5 followed by 0x03: the widened value is 0x03A5; bit offset -2 with 4 bits
-    // selects bits 9..6 = 1110.
-    const quint8 bytes[] = {0xA5, 0x03};
+    const struct {
+        const char *bytes; quint32 size; qint32 offset; quint32 bits; bool lsb; quint32 order;
+        quint64 value; quint64 newValue; const char *changed;
+    } rows[] = {
+        // Numbering from either end of 1011 0100.
+        {"B400", 1, 2, 3, true, littleEndianOrder, 5, 2, "A800"},
+        {"B400", 1, 2, 3, false, littleEndianOrder, 6, 1, "8C00"},
+        // Big-endian 0x8001: a msb-first offset wraps within the field.
+        {"8001", 2, 0, 1, false, bigEndianOrder, 1, 0, "0001"},
+        {"8001", 2, 15, 1, false, bigEndianOrder, 1, 0, "8000"},
+        {"8001", 2, 16, 1, false, bigEndianOrder, 1, 0, "0001"},
+        {"8001", 2, 14, 2, false, bigEndianOrder, 1, 2, "8002"},
+        // The widened value is 0x03A5; bits 9..6 are 1110.
+        {"A503", 1, -2, 4, false, littleEndianOrder, 0xE, 0x1, "6500"},
+        // Excess value bits are dropped.
+        {"0000", 2, 4, 4, true, bigEndianOrder, 0, 0xFFFF, "00F0"},
+        {"0102030405060708", 8, 0, 64, true, bigEndianOrder,
+         0x0102030405060708ull, 0x1112131415161718ull, "1112131415161718"},
+        {"01", 1, 70, 3, true, bigEndianOrder, 0, 7, "01"},   // shifted out of range
+        {"01", 1, 0, 12, false, bigEndianOrder, 0, 0xFFF, "01"},  // wider than it
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << "offset " << row.offset << " bits " << row.bits);
+        QByteArray changed = QByteArray::fromHex(row.bytes);
+        auto *bytes = reinterpret_cast<quint8 *>(changed.data());
+        EXPECT_EQ(ValueCodec::extractBits(bytes, row.size, row.offset, row.bits, row.lsb,
+                                          row.order), row.value);
+        ValueCodec::insertBits(bytes, row.newValue, row.size, row.offset, row.bits, row.lsb,
+                               row.order);
+        EXPECT_EQ(changed.toHex().toUpper(), row.changed);
+    }
     EXPECT_EQ(ValueCodec::bitFieldBytes(1, -2, false), 2u);
-    EXPECT_EQ(ValueCodec::extractBits(bytes, 1, -2, 4, false, littleEndianOrder), 0xEu);
-    quint8 changed[] = {0xA5, 0x03};
-    ValueCodec::insertBits(changed, 0x1, 1, -2, 4, false, littleEndianOrder);
-    EXPECT_EQ(changed[0], 0x65);
-    EXPECT_EQ(changed[1], 0x00);
-    EXPECT_EQ(ValueCodec::extractBits(changed, 1, -2, 4, false, littleEndianOrder), 0x1u);
-}
-
-TEST(ValueCodecTest, InsertKeepsTheOtherBits)
-{
-    quint8 bytes[] = {0xB4};
-    ValueCodec::insertBits(bytes, 2, 1, 2, 3, true, littleEndianOrder);
-    EXPECT_EQ(bytes[0], 0xA8);  // 1010 1000: bits 4..2 now 010
-    quint8 msb[] = {0xB4};
-    ValueCodec::insertBits(msb, 1, 1, 2, 3, false, littleEndianOrder);
-    EXPECT_EQ(msb[0], 0x8C);  // bits 5..3 now 001
-}
-
-TEST(ValueCodecTest, InsertDropsExcessValueBits)
-{
-    quint8 bytes[] = {0x00, 0x00};
-    ValueCodec::insertBits(bytes, 0xFFFF, 2, 4, 4, true, bigEndianOrder);
-    EXPECT_EQ(bytes[0], 0x00);
-    EXPECT_EQ(bytes[1], 0xF0);
-}
-
-TEST(ValueCodecTest, FullWidthFieldAndOutOfRangeShift)
-{
-    const quint8 all[] = {1, 2, 3, 4, 5, 6, 7, 8};
-    EXPECT_EQ(ValueCodec::extractBits(all, 8, 0, 64, true, bigEndianOrder),
-              0x0102030405060708ull);
-    EXPECT_EQ(ValueCodec::extractBits(all, 1, 70, 3, true, bigEndianOrder), 0u);
-    EXPECT_EQ(ValueCodec::extractBits(all, 1, 0, 12, false, bigEndianOrder), 0u);
 }
 
 } // namespace
