@@ -180,6 +180,8 @@ TEST_F(LazyMemoryBlockTest, WritesGoStraightToTheTargetAndDropStaleCache)
     EXPECT_EQ(target.writes[0], Access(1, 0x10000, 2));
     block.rewind();
     EXPECT_EQ(block.readInteger(2), 0xBEEFu);
+    EXPECT_EQ(LazyMemoryBlock(&target, 1, 0x10000, 4096, littleEndianOrder).readInteger(2),
+              0xEFBEu);
 }
 
 TEST_F(LazyMemoryBlockTest, ReadStringRestoresTheCursorAndTerminates)
