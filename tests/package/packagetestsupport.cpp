@@ -1,72 +1,47 @@
 #include "packagetestsupport.h"
 
+#include "package/packagearchive.h"
+
+#include <QtEndian>
+
 #include <sys/stat.h>
 #include <sys/time.h>
 
 #include <zlib.h>
 
-QByteArray le16(quint32 value)
+template <typename T>
+static QByteArray bytesOf(T value)
 {
-    QByteArray bytes(2, '\0');
-    bytes[0] = char(value);
-    bytes[1] = char(value >> 8);
-    return bytes;
+    return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
 }
 
-QByteArray le32(quint32 value)
-{
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = char(value >> (8 * i));
-    return bytes;
-}
-
-QByteArray be32(quint32 value)
-{
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[3 - i] = char(value >> (8 * i));
-    return bytes;
-}
+QByteArray le16(quint32 value) { return bytesOf(qToLittleEndian(quint16(value))); }
+QByteArray le32(quint32 value) { return bytesOf(qToLittleEndian(value)); }
+QByteArray be32(quint32 value) { return bytesOf(qToBigEndian(value)); }
 
 QByteArray inflateAll(const QByteArray &compressed)
 {
-    z_stream stream{};
-    EXPECT_EQ(inflateInit(&stream), Z_OK);
-    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(compressed.constData()));
-    stream.avail_in = uInt(compressed.size());
-    QByteArray out;
-    char buffer[4096];
-    int result;
-    do {
-        stream.next_out = reinterpret_cast<Bytef *>(buffer);
-        stream.avail_out = sizeof buffer;
-        result = inflate(&stream, Z_NO_FLUSH);
-        out.append(buffer, int(sizeof buffer - stream.avail_out));
-    } while (result == Z_OK);
-    EXPECT_EQ(result, Z_STREAM_END);
-    EXPECT_EQ(stream.avail_in, 0u) << "bytes after the zlib stream";
-    inflateEnd(&stream);
+    QByteArray out(1 << 20, '\0');
+    uLongf size = uLongf(out.size());
+    uLong used = uLong(compressed.size());
+    EXPECT_EQ(uncompress2(reinterpret_cast<Bytef *>(out.data()), &size,
+                          reinterpret_cast<const Bytef *>(compressed.constData()), &used),
+              Z_OK);
+    EXPECT_EQ(used, uLong(compressed.size())) << "bytes after the zlib stream";
+    out.truncate(int(size));
     return out;
 }
 
 QByteArray deflateAll(const QByteArray &data, int level)
 {
-    uLongf size = compressBound(uLong(data.size()));
-    QByteArray out(int(size), '\0');
-    EXPECT_EQ(compress2(reinterpret_cast<Bytef *>(out.data()), &size,
-                        reinterpret_cast<const Bytef *>(data.constData()), uLong(data.size()),
-                        level),
-              Z_OK);
-    out.truncate(int(size));
-    return out;
+    return qCompress(data, level).mid(4);  // without Qt's size prefix
 }
 
 QByteArray version1Record(const QByteArray &name, quint32 offset, quint32 size, quint32 flag,
                           quint32 time)
 {
-    QByteArray record = name.leftJustified(1024, '\0', true);
-    return record + le32(offset) + le32(size) + le32(flag) + le32(time);
+    return name.leftJustified(1024, '\0', true) + le32(offset) + le32(size) + le32(flag)
+           + le32(time);
 }
 
 QByteArray version2Record(const QByteArray &name, quint32 offset, quint32 size, quint32 mode,
@@ -74,6 +49,41 @@ QByteArray version2Record(const QByteArray &name, quint32 offset, quint32 size, 
 {
     return le16(quint32(name.size())) + le32(offset) + le32(size) + le32(mode) + le32(time)
            + name;
+}
+
+QByteArray formA(int algorithm, int version, const QByteArray &stream)
+{
+    return le32(0x71F5C6B1) + le16(quint32(algorithm << 12 | version)) + le16(0) + stream;
+}
+
+QByteArray formB(const QByteArray &stream)
+{
+    return le32(0xB231F47A) + le32(1) + be32(0) + deflateAll(stream);
+}
+
+QByteArray formC(quint32 count, const QByteArray &tableAndContents)
+{
+    return le32(0x4152C3C8) + le32(count) + tableAndContents;
+}
+
+QByteArray version2Archive(const QList<StoredEntry> &entries)
+{
+    quint32 offset = 20;
+    for (const StoredEntry &entry : entries)
+        offset += 18 + quint32(entry.name.size());
+    QByteArray table = le32(quint32(entries.size())) + QByteArray(16, 0);
+    QByteArray contents;
+    for (const StoredEntry &entry : entries) {
+        table += version2Record(entry.name, offset + quint32(contents.size()),
+                                quint32(entry.content.size()), entry.mode, quint32(fixedTime));
+        contents += entry.content;
+    }
+    return formA(0, 2, deflateAll(table + contents));
+}
+
+testing::Matcher<std::function<void()>> throwsMessage(const QString &message)
+{
+    return testing::ThrowsMessage<HException>(testing::StrEq(message.toStdString()));
 }
 
 void setFileTime(const QString &path, qint64 seconds)
@@ -85,15 +95,33 @@ void setFileTime(const QString &path, qint64 seconds)
 quint32 fileMode(const QString &path)
 {
     struct stat status;
-    if (lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return 0;
-    return quint32(status.st_mode);
+    return lstat(QFile::encodeName(path).constData(), &status) == 0 ? quint32(status.st_mode)
+                                                                      : 0;
 }
 
 qint64 fileTime(const QString &path)
 {
     struct stat status;
-    if (lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return -1;
-    return status.st_mtime;
+    return lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mtime : -1;
+}
+
+QString PackageTest::put(const QString &relative, const QByteArray &content, quint32 mode,
+                         qint64 time)
+{
+    write(relative, content);
+    chmod(QFile::encodeName(path(relative)).constData(), mode);
+    setFileTime(path(relative), time);
+    return path(relative);
+}
+
+QString PackageTest::save(const QString &archive, const QStringList &files, int version,
+                          int algorithm, int level)
+{
+    PackageArchive writer;
+    writer.setVersion(version);
+    writer.setCompressionAlgorithm(algorithm);
+    for (const QString &file : files)
+        writer.addFile(path(file), file);
+    writer.saveAs(path(archive), level);
+    return path(archive);
 }

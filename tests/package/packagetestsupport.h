@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // Little- and big-endian field bytes for hand-built archives.
@@ -25,6 +26,24 @@ QByteArray version1Record(const QByteArray &name, quint32 offset, quint32 size, 
 /// A version-2 record followed by its name.
 QByteArray version2Record(const QByteArray &name, quint32 offset, quint32 size, quint32 mode,
                           quint32 time);
+/// The three containers around a stream: the compressed container's 8-byte header
+/// followed by `stream` as it is, the legacy header followed by `stream` deflated, and
+/// the uncompressed inner header followed by the table and contents.
+QByteArray formA(int algorithm, int version, const QByteArray &stream);
+QByteArray formB(const QByteArray &stream);
+QByteArray formC(quint32 count, const QByteArray &tableAndContents);
+
+struct StoredEntry
+{
+    QByteArray name;
+    quint32 mode;
+    QByteArray content;
+};
+/// A version-2 zlib archive of the entries, all at fixedTime, built by hand.
+QByteArray version2Archive(const QList<StoredEntry> &entries);
+
+/// Matches a callable that throws HException with exactly `message`.
+testing::Matcher<std::function<void()>> throwsMessage(const QString &message);
 
 /// Sets a file's access and modification times (seconds since the epoch).
 void setFileTime(const QString &path, qint64 seconds);
@@ -35,3 +54,15 @@ qint64 fileTime(const QString &path);
 
 /// A fixed time used for files and entries: 2021-03-04 05:06:07 UTC.
 constexpr qint64 fixedTime = 1614834367;
+
+/// A temporary directory with helpers for files of a given mode and time.
+class PackageTest : public TempDirTest
+{
+protected:
+    /// Writes the file with that mode and time and returns its path.
+    QString put(const QString &relative, const QByteArray &content, quint32 mode = 0644,
+                qint64 time = fixedTime);
+    /// Saves the files (relative paths, stored under the same names) as `archive`.
+    QString save(const QString &archive, const QStringList &files, int version = 2,
+                 int algorithm = 0, int level = -1);
+};
