@@ -31,11 +31,18 @@ QByteArray local(const QString &text)
     return text.toLocal8Bit();
 }
 
+// Fills "%1" and "%2" in a message with the two paths in one pass, so that a path that
+// itself contains "%2" stays as it is.
 QByteArray quoted(const char *format, const QString &first, const QString &second = QString())
 {
-    QByteArray message = format;
-    message.replace("%1", local(first));
-    message.replace("%2", local(second));
+    QByteArray message;
+    for (const char *c = format; *c; ++c) {
+        if (c[0] == '%' && (c[1] == '1' || c[1] == '2')) {
+            message += local(*++c == '1' ? first : second);
+            continue;
+        }
+        message += *c;
+    }
     return message;
 }
 

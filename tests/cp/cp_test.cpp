@@ -161,6 +161,13 @@ TEST_F(CpTest, FirstFailureEndsTheRunNofailOnlyChangesStatus)
     EXPECT_FALSE(exists("c"));  // b was never reached
 }
 
+TEST_F(CpTest, PercentSignsInPathsArePrinted)
+{
+    const ToolResult result = cp({"-verbose", "a%2b%1", "c%1"});
+    EXPECT_EQ(result.out, QByteArray("Copying a%2b%1 to c%1\n"));
+    EXPECT_EQ(result.err, QByteArray("cp failed: can't copy \"a%2b%1\" to \"c%1\"\n"));
+}
+
 TEST_F(CpTest, SourcePathIsCleaned)
 {
     write("d/a", "A");
