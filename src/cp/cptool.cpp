@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <memory>
 #include <cstdio>
 #include <iostream>
 
@@ -187,10 +188,11 @@ bool CpTool::byteCopy(const QString &source, const QString &target)
         return false;
     }
     posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
-    static char buffer[copyChunkSize];
+    const std::unique_ptr<char[]> chunk(new char[copyChunkSize]);
+    char *buffer = chunk.get();
     bool ok = true;
     for (;;) {
-        const ssize_t got = read(in, buffer, sizeof buffer);
+        const ssize_t got = read(in, buffer, copyChunkSize);
         if (got == 0)
             break;
         if (got < 0) {
