@@ -2,11 +2,12 @@
 
 #include "cpargparse.h"
 #include "textcopy.h"
-#include "textlinestream.h"
+#include "cptextstream.h"
 
 #include "projectsystem/macroservice.h"
 #include "qtx/diagnosticsink.h"
 #include "qtx/directories.h"
+#include "qtx/fileguard.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,7 +35,7 @@ QByteArray local(const QString &text)
 
 // Fills "%1" and "%2" in a message with the two paths in one pass, so that a path that
 // itself contains "%2" stays as it is.
-QByteArray quoted(const char *format, const QString &first, const QString &second = QString())
+QByteArray message(const char *format, const QString &first, const QString &second = QString())
 {
     QByteArray message;
     for (const char *c = format; *c; ++c) {
@@ -174,51 +175,35 @@ bool CpTool::byteCopy(const QString &source, const QString &target)
     const QByteArray from = QFile::encodeName(source);
     const QByteArray toName = QFile::encodeName(to);
 
-    const int in = open(from.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
+    const QTx::FileDescriptor in(open(from.constData(), O_RDONLY | O_CLOEXEC));
     struct stat status;
-    if (fstat(in, &status) != 0) {
-        close(in);
+    if (!in.isValid() || fstat(in.fd(), &status) != 0)
         return false;
-    }
-    const int out = open(toName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (out < 0) {
-        close(in);
+    QTx::FileDescriptor out(
+        open(toName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    if (!out.isValid())
         return false;
-    }
-    posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+    posix_fadvise(in.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const std::unique_ptr<char[]> chunk(new char[copyChunkSize]);
     char *buffer = chunk.get();
-    bool ok = true;
     for (;;) {
-        const ssize_t got = read(in, buffer, copyChunkSize);
+        const ssize_t got = read(in.fd(), buffer, copyChunkSize);
         if (got == 0)
             break;
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        ssize_t written = 0;
-        while (written < got) {
-            const ssize_t put = write(out, buffer + written, size_t(got - written));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t put = write(out.fd(), buffer + written, size_t(got - written));
             if (put < 0 && errno == EINTR)
                 continue;
-            if (put <= 0) {
-                ok = false;
-                break;
-            }
+            if (put <= 0)
+                return false;
             written += put;
         }
-        if (!ok)
-            break;
     }
-    close(in);
-    if (close(out) != 0)
-        ok = false;
-    if (!ok)
+    if (out.close() != 0)
         return false;
     copyTimesAndMode(toName, status);
     return true;
@@ -233,7 +218,7 @@ void CpTool::makeLink(const QString &source, const QString &target)
         QDir(targetDirectory).relativeFilePath(sourceDirectory + "/" + sourceInfo.fileName());
     if (symlink(QFile::encodeName(linkText).constData(), QFile::encodeName(target).constData())
         != 0) {
-        throw CopyFailed{quoted("cp failed: can't create symbolic link from \"%1\" to \"%2\" \n",
+        throw CopyFailed{message("cp failed: can't create symbolic link from \"%1\" to \"%2\" \n",
                                 source, target)};
     }
 }
@@ -244,11 +229,11 @@ void CpTool::copyLink(const QString &source, const QString &target)
     const ssize_t length =
         readlink(QFile::encodeName(source).constData(), linkText, maxLinkText);
     if (length <= 0)
-        throw CopyFailed{quoted("cp failed: can't read symbolic link \"%1\"\n", source)};
+        throw CopyFailed{message("cp failed: can't read symbolic link \"%1\"\n", source)};
     linkText[length] = '\0';
     if (symlink(linkText, QFile::encodeName(target).constData()) != 0)
         throw CopyFailed{
-            quoted("cp failed: can't copy symbolic link \"%1\" to \"%2\"\n", source, target)};
+            message("cp failed: can't copy symbolic link \"%1\" to \"%2\"\n", source, target)};
 }
 
 void CpTool::textCopy(const CpArgParse &options, const QString &source, const QString &target)
@@ -267,18 +252,18 @@ void CpTool::textCopy(const CpArgParse &options, const QString &source, const QS
 
     QFile input(source);
     if (!input.open(QIODevice::ReadOnly))
-        throw CopyFailed{quoted("cp failed: can't read from \"%1\" \n", source)};
+        throw CopyFailed{message("cp failed: can't read from \"%1\" \n", source)};
     struct stat status;
     const bool haveStatus = fstat(input.handle(), &status) == 0;
     QFile output(target);
     if (targetIsSource(source, target, true)
         || !output.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate))
-        throw CopyFailed{quoted("cp failed: can't write to \"%1\" \n", target)};
+        throw CopyFailed{message("cp failed: can't write to \"%1\" \n", target)};
 
     // Files are opened without QIODevice::Text: the reader handles "\r\n" itself, and
     // text mode would also drop every lone "\r".
-    TextLineReader in(&input);
-    TextLineWriter out(&output);
+    CpTextReader in(&input);
+    CpTextWriter out(&output);
     TextCopy copy(m_macros, definitions, options.expandMacros, options.includes,
                   options.preprocess);
     try {
@@ -309,21 +294,21 @@ void CpTool::copySource(const CpArgParse &options, const PathValue &sourceValue,
     // work; it must never remove the very file being copied.
     if (targetIsSource(source, target, readsThroughLinks)) {
         if (options.makeLinks)
-            throw CopyFailed{quoted(
+            throw CopyFailed{message(
                 "cp failed: can't create symbolic link from \"%1\" to \"%2\" \n", source, target)};
         if (textMode)
-            throw CopyFailed{quoted("cp failed: can't write to \"%1\" \n", target)};
+            throw CopyFailed{message("cp failed: can't write to \"%1\" \n", target)};
         if (!readsThroughLinks)
-            throw CopyFailed{quoted("cp failed: can't copy symbolic link \"%1\" to \"%2\"\n",
+            throw CopyFailed{message("cp failed: can't copy symbolic link \"%1\" to \"%2\"\n",
                                     source, target)};
-        throw CopyFailed{quoted("cp failed: can't copy \"%1\" to \"%2\"\n", source, target)};
+        throw CopyFailed{message("cp failed: can't copy \"%1\" to \"%2\"\n", source, target)};
     }
     const QFileInfo targetInfo(target);
     if (targetInfo.exists() || targetInfo.isSymLink())
         unlink(QFile::encodeName(target).constData());
 
     if (options.verbose) {
-        std::fputs(quoted("Copying %1 to %2\n", source, target).constData(), stdout);
+        std::fputs(message("Copying %1 to %2\n", source, target).constData(), stdout);
         std::fflush(stdout);
     }
     if (options.makeLinks) {
@@ -332,7 +317,7 @@ void CpTool::copySource(const CpArgParse &options, const PathValue &sourceValue,
         if (options.copyLinks && QFileInfo(source).isSymLink())
             copyLink(source, target);
         else if (!byteCopy(source, target))
-            throw CopyFailed{quoted("cp failed: can't copy \"%1\" to \"%2\"\n", source, target)};
+            throw CopyFailed{message("cp failed: can't copy \"%1\" to \"%2\"\n", source, target)};
     } else {
         textCopy(options, source, target);
     }

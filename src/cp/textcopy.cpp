@@ -1,6 +1,6 @@
 #include "textcopy.h"
 
-#include "textlinestream.h"
+#include "cptextstream.h"
 
 #include "projectsystem/macroservice.h"
 
@@ -55,7 +55,7 @@ QString TextCopy::expandLine(const QString &line) const
     return text;
 }
 
-void TextCopy::include(const QString &name, TextLineWriter &output, int depth) const
+void TextCopy::include(const QString &name, CpTextWriter &output, int depth) const
 {
     if (depth == maxIncludeDepth)
         throw TextCopyError{"cp failed: #include recursion depth exceeded\n"};
@@ -69,7 +69,7 @@ void TextCopy::include(const QString &name, TextLineWriter &output, int depth) c
         QDir::setCurrent(savedDirectory);
         throw TextCopyError{"cp failed: can't read from \"" + name.toLatin1() + "\"\n"};
     }
-    TextLineReader input(&file);
+    CpTextReader input(&file);
     try {
         copy(input, output, depth + 1);
     } catch (...) {
@@ -80,7 +80,7 @@ void TextCopy::include(const QString &name, TextLineWriter &output, int depth) c
     QDir::setCurrent(savedDirectory);
 }
 
-void TextCopy::copy(TextLineReader &input, TextLineWriter &output, int depth) const
+void TextCopy::copy(CpTextReader &input, CpTextWriter &output, int depth) const
 {
     bool active = true;
     QVector<bool> saved;  // the active flag outside each open #ifdef/#ifndef

@@ -4,8 +4,8 @@
 #include <QString>
 
 class MacroService;
-class TextLineReader;
-class TextLineWriter;
+class CpTextReader;
+class CpTextWriter;
 
 /// A fatal error of the text copy; its message is printed as it stands and the run
 /// ends with status 1 whatever -nofail says.
@@ -29,7 +29,7 @@ public:
 
     /// Copies `input` to `output`; throws TextCopyError when an include cannot be read
     /// or includes nest deeper than maxIncludeDepth.
-    void copy(TextLineReader &input, TextLineWriter &output, int depth = 0) const;
+    void copy(CpTextReader &input, CpTextWriter &output, int depth = 0) const;
 
     /// Expands a line until the expansion stops changing it (at most maxExpansionPasses
     /// times: a definition that contains itself would otherwise grow without end).
@@ -39,7 +39,7 @@ public:
     static constexpr int maxExpansionPasses = 100;
 
 private:
-    void include(const QString &name, TextLineWriter &output, int depth) const;
+    void include(const QString &name, CpTextWriter &output, int depth) const;
 
     const MacroService &m_macros;
     const QMap<QString, QString> &m_definitions;

@@ -10,10 +10,10 @@ class QIODevice;
 ///
 /// Lines end at "\n"; a "\r" right before it, or at the very end of the input, belongs
 /// to the line end. A lone "\r" elsewhere is text. The last line needs no "\n".
-class TextLineReader
+class CpTextReader
 {
 public:
-    explicit TextLineReader(QIODevice *device) : m_device(device) {}
+    explicit CpTextReader(QIODevice *device) : m_device(device) {}
 
     /// The next line without its line end; false at the end of the input.
     bool readLine(QString *line);
@@ -28,13 +28,13 @@ private:
 };
 
 /// Writes text whose QChars each hold one byte (Latin-1) to a device, buffered.
-class TextLineWriter
+class CpTextWriter
 {
 public:
-    explicit TextLineWriter(QIODevice *device) : m_device(device) {}
-    ~TextLineWriter() { flush(); }
-    TextLineWriter(const TextLineWriter &) = delete;
-    TextLineWriter &operator=(const TextLineWriter &) = delete;
+    explicit CpTextWriter(QIODevice *device) : m_device(device) {}
+    ~CpTextWriter() { flush(); }
+    CpTextWriter(const CpTextWriter &) = delete;
+    CpTextWriter &operator=(const CpTextWriter &) = delete;
 
     /// Writes the line followed by "\n".
     void writeLine(const QString &line);

@@ -1,4 +1,4 @@
-#include "textlinestream.h"
+#include "cptextstream.h"
 
 #include <QIODevice>
 
@@ -6,7 +6,7 @@ namespace {
 constexpr int chunkSize = 1 << 20;
 }
 
-bool TextLineReader::fill()
+bool CpTextReader::fill()
 {
     if (m_atEnd)
         return false;
@@ -27,7 +27,7 @@ bool TextLineReader::fill()
     return got > 0;
 }
 
-bool TextLineReader::readLine(QString *line)
+bool CpTextReader::readLine(QString *line)
 {
     int searchFrom = m_position;
     for (;;) {
@@ -55,7 +55,7 @@ bool TextLineReader::readLine(QString *line)
     return true;
 }
 
-void TextLineWriter::writeLine(const QString &line)
+void CpTextWriter::writeLine(const QString &line)
 {
     m_buffer += line.toLatin1();
     m_buffer += '\n';
@@ -63,7 +63,7 @@ void TextLineWriter::writeLine(const QString &line)
         flush();
 }
 
-bool TextLineWriter::flush()
+bool CpTextWriter::flush()
 {
     if (m_buffer.isEmpty())
         return true;
