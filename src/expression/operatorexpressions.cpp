@@ -160,17 +160,18 @@ bool truthOf(const ExpressionValue &value)
 
 // --- Unary operators
 
+// Each unary operator takes only the kinds it is defined on: - integers of either
+// kind, ~ integers, ! booleans (C's !x on a number is written x == 0 here).
+
+// -x negates within x's kind and size, wrapping like the binary operators.
 ExpressionValue NegateExpression::evaluate()
 {
     ExpressionValue value = operand().evaluate().resolved();
-    if (value.isInteger()) {
-        value.data = 0 - value.data;
-        value.normalise();
-        return value;
-    }
-    if (value.isFloat())
-        return ExpressionValue::floating(-value.toDouble(), value.size);
-    fail("unsupported unary num operation");
+    if (!value.isInteger())
+        fail("unsupported unary num operation");
+    value.data = 0 - value.data;
+    value.normalise();
+    return value;
 }
 
 ExpressionValue BitNotExpression::evaluate()
@@ -186,7 +187,7 @@ ExpressionValue BitNotExpression::evaluate()
 ExpressionValue LogicalNotExpression::evaluate()
 {
     const ExpressionValue value = operand().evaluate().resolved();
-    if (!value.isBoolean() && !value.isInteger())
+    if (!value.isBoolean())
         fail("unsupported unary num operation");
     return ExpressionValue::boolean(value.data == 0);
 }

@@ -3,10 +3,11 @@
 // The generator keeps to what both languages agree on: non-negative literals, at most
 // ten operand parses (literals, unary operators and parentheses all count), no division
 // by zero and no most-negative-value division by -1 (C traps), shift counts 0 to 63
-// given as literals. Comparisons and && || give booleans here and ints in C, and a
+// given as literals. Comparisons, ! and && || give booleans here and ints in C, and a
 // boolean left operand keeps arithmetic boolean here, so a boolean never appears as the
-// left operand of arithmetic or shifts, nor under - or ~. The C program is built with
-// -fwrapv so that overflow wraps as it does here.
+// left operand of arithmetic or shifts, nor under - or ~; ! takes only booleans here,
+// so it appears only on comparisons and logic. The C program is built with -fwrapv so
+// that overflow wraps as it does here.
 
 #include "expression/parserexception.h"
 #include "expression/simpleexpressionparser.h"
@@ -28,29 +29,44 @@ struct Node
 {
     QString op;          // empty for a literal
     bool unary = false;
-    bool boolean = false;
     qint64 literal = 0;
     std::unique_ptr<Node> left;
     std::unique_ptr<Node> right;
 };
 
+// C's value of an operator on long long operands, wrapping as -fwrapv makes it; the
+// callers keep division clear of its traps.
+using CValue = qint64 (*)(qint64, qint64);
+
+enum Group { Arithmetic, Shift, Comparison, Logical };
+
 struct BinaryOperator
 {
     const char *text;
     int precedence;
-    enum { Arithmetic, Shift, Comparison, Logical } group;
+    Group group;
+    CValue value;
 };
 
 const BinaryOperator binaryOperators[] = {
-    {"*", 9, BinaryOperator::Arithmetic}, {"/", 9, BinaryOperator::Arithmetic},
-    {"%", 9, BinaryOperator::Arithmetic}, {"+", 8, BinaryOperator::Arithmetic},
-    {"-", 8, BinaryOperator::Arithmetic}, {"<<", 7, BinaryOperator::Shift},
-    {">>", 7, BinaryOperator::Shift},     {"<", 6, BinaryOperator::Comparison},
-    {"<=", 6, BinaryOperator::Comparison}, {">", 6, BinaryOperator::Comparison},
-    {">=", 6, BinaryOperator::Comparison}, {"==", 5, BinaryOperator::Comparison},
-    {"!=", 5, BinaryOperator::Comparison}, {"&", 4, BinaryOperator::Arithmetic},
-    {"^", 3, BinaryOperator::Arithmetic},  {"|", 2, BinaryOperator::Arithmetic},
-    {"&&", 1, BinaryOperator::Logical},    {"||", 0, BinaryOperator::Logical},
+    {"*", 9, Arithmetic, [](qint64 a, qint64 b) { return qint64(quint64(a) * quint64(b)); }},
+    {"/", 9, Arithmetic, [](qint64 a, qint64 b) { return a / b; }},
+    {"%", 9, Arithmetic, [](qint64 a, qint64 b) { return a % b; }},
+    {"+", 8, Arithmetic, [](qint64 a, qint64 b) { return qint64(quint64(a) + quint64(b)); }},
+    {"-", 8, Arithmetic, [](qint64 a, qint64 b) { return qint64(quint64(a) - quint64(b)); }},
+    {"<<", 7, Shift, [](qint64 a, qint64 b) { return qint64(quint64(a) << b); }},
+    {">>", 7, Shift, [](qint64 a, qint64 b) { return a >> b; }},
+    {"<", 6, Comparison, [](qint64 a, qint64 b) { return qint64(a < b); }},
+    {"<=", 6, Comparison, [](qint64 a, qint64 b) { return qint64(a <= b); }},
+    {">", 6, Comparison, [](qint64 a, qint64 b) { return qint64(a > b); }},
+    {">=", 6, Comparison, [](qint64 a, qint64 b) { return qint64(a >= b); }},
+    {"==", 5, Comparison, [](qint64 a, qint64 b) { return qint64(a == b); }},
+    {"!=", 5, Comparison, [](qint64 a, qint64 b) { return qint64(a != b); }},
+    {"&", 4, Arithmetic, [](qint64 a, qint64 b) { return a & b; }},
+    {"^", 3, Arithmetic, [](qint64 a, qint64 b) { return a ^ b; }},
+    {"|", 2, Arithmetic, [](qint64 a, qint64 b) { return a | b; }},
+    {"&&", 1, Logical, [](qint64 a, qint64 b) { return qint64(a && b); }},
+    {"||", 0, Logical, [](qint64 a, qint64 b) { return qint64(a || b); }},
 };
 
 const BinaryOperator *findOperator(const QString &text)
@@ -84,18 +100,19 @@ public:
         }
     }
 
-    // A tree of `size` leaves whose value is boolean when `wantBoolean`.
+    // A tree of `size` leaves whose value is boolean when `wantBoolean`. ! takes only
+    // booleans, so it goes on comparisons and logic; - and ~ go on literals. A boolean
+    // needs two leaves at least.
     std::unique_ptr<Node> tree(int size, bool wantBoolean)
     {
-        if (size <= 1) {
-            if (wantBoolean) {
-                auto node = std::make_unique<Node>();
-                node->op = QStringLiteral("!");
-                node->unary = true;
-                node->boolean = true;
-                node->left = randomLiteral();
-                return node;
-            }
+        if (wantBoolean && m_random.bounded(4) == 0) {
+            auto node = std::make_unique<Node>();
+            node->op = QStringLiteral("!");
+            node->unary = true;
+            node->left = tree(std::max(size, 2), true);
+            return node;
+        }
+        if (size <= 1 && !wantBoolean) {
             if (m_random.bounded(6) == 0) {
                 auto node = std::make_unique<Node>();
                 node->op = m_random.bounded(2) ? QStringLiteral("-") : QStringLiteral("~");
@@ -105,22 +122,22 @@ public:
             }
             return randomLiteral();
         }
+        size = std::max(size, 2);
         const BinaryOperator *op;
         do {
             op = &binaryOperators[m_random.bounded(int(std::size(binaryOperators)))];
-        } while (wantBoolean != (op->group == BinaryOperator::Comparison
-                                 || op->group == BinaryOperator::Logical));
+        } while (wantBoolean != (op->group == Comparison
+                                 || op->group == Logical));
         auto node = std::make_unique<Node>();
         node->op = QLatin1String(op->text);
-        node->boolean = wantBoolean;
-        if (op->group == BinaryOperator::Shift) {
+        if (op->group == Shift) {
             node->left = tree(size - 1, false);
             node->right = literal(m_random.bounded(64));
             return node;
         }
         const int leftSize = 1 + m_random.bounded(size - 1);
         const bool leftBoolean =
-            op->group != BinaryOperator::Arithmetic && m_random.bounded(3) == 0;
+            op->group != Arithmetic && m_random.bounded(3) == 0;
         node->left = tree(leftSize, leftBoolean);
         node->right = tree(size - leftSize, m_random.bounded(4) == 0);
         return node;
@@ -184,32 +201,10 @@ bool divisionTraps(const Node &node, qint64 *value)
     }
     if (divisionTraps(*node.right, &b))
         return true;
-    const QString &op = node.op;
-    const quint64 ua = quint64(a);
-    const quint64 ub = quint64(b);
-    if (op == QLatin1String("/") || op == QLatin1String("%")) {
-        if (b == 0 || (a == std::numeric_limits<qint64>::min() && b == -1))
-            return true;
-        *value = op == QLatin1String("/") ? a / b : a % b;
-    } else if (op == QLatin1String("*")) {
-        *value = qint64(ua * ub);
-    } else if (op == QLatin1String("+")) {
-        *value = qint64(ua + ub);
-    } else if (op == QLatin1String("-")) {
-        *value = qint64(ua - ub);
-    } else if (op == QLatin1String("<<")) {
-        *value = qint64(ua << b);
-    } else if (op == QLatin1String(">>")) {
-        *value = a >> b;
-    } else if (op == QLatin1String("&")) {
-        *value = a & b;
-    } else if (op == QLatin1String("^")) {
-        *value = a ^ b;
-    } else if (op == QLatin1String("|")) {
-        *value = a | b;
-    } else {
-        *value = 0;  // comparisons and logic cannot trap
-    }
+    const bool divides = node.op == QLatin1String("/") || node.op == QLatin1String("%");
+    if (divides && (b == 0 || (a == std::numeric_limits<qint64>::min() && b == -1)))
+        return true;
+    *value = findOperator(node.op)->value(a, b);
     return false;
 }
 

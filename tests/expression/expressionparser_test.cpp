@@ -296,7 +296,7 @@ TEST(ExpressionEvaluationTest, FloatingArithmetic)
         {"1.5 + 1", "2.5 : double"},
         {"0.1 + 0.2", "0.30000000000000004 : double"},
         {"1.5 * 2", "3 : double"},
-        {"-1.5", "-1.5 : double"},
+        {"-1.5", "error: unsupported unary num operation"},
         {"7.5 % 2", "1.5 : double"},
         {"1.0 / 3", "0.3333333333333333 : double"},
         {"1 - 0.5", "0.5 : double"},
@@ -331,8 +331,9 @@ TEST(ExpressionEvaluationTest, ComparisonsAndLogic)
         {"0 || 0.0", "false : boolean"},
         {"\"s\" && 1", "error: unsupported logical operation"},
         {"!(1 < 2)", "false : boolean"},
-        {"!0", "true : boolean"},
-        {"!5", "false : boolean"},
+        {"!(1 > 2) && !!(2 > 1)", "true : boolean"},
+        {"!1", "error: unsupported unary num operation"},
+        {"!0", "error: unsupported unary num operation"},
         {"!1.5", "error: unsupported unary num operation"},
     });
 }

@@ -311,7 +311,8 @@ TEST_F(SimulatedDebuggerTest, CastsConvertNumerically)
         {"(float)0.1", "0.10000000149011612 : float"},
         {"(double)counter / 4", "10.5 : double"},
         {"(int)2.9", "2 : int"},
-        {"(int)-2.9", "-2 : int"},
+        {"(int)(0 - 2.9)", "-2 : int"},
+        {"(int)-2.9", "error: unsupported unary num operation"},
         {"(byte)255", "-1 : byte"},
         {"(unsigned long long)1e300", "unexpected text e300"},
     });
