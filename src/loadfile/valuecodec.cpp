@@ -1,5 +1,7 @@
 #include "valuecodec.h"
 
+#include "qtx/byteorder.h"
+
 namespace {
 
 quint64 bitMask(quint32 bitSize)
@@ -30,27 +32,12 @@ bool shiftValid(qint64 shift)
 
 quint64 ValueCodec::decodeInteger(const quint8 *bytes, quint32 size, quint32 byteOrder)
 {
-    quint64 value = 0;
-    if (byteOrder == littleEndianOrder) {
-        const quint32 used = size > 8 ? 8 : size;
-        for (quint32 i = used; i-- > 0;)
-            value = (value << 8) | bytes[i];
-    } else {
-        for (quint32 i = 0; i < size; ++i)
-            value = (value << 8) | bytes[i];
-    }
-    return value;
+    return QTx::decodeInteger(bytes, size, byteOrder);
 }
 
 void ValueCodec::encodeInteger(quint8 *bytes, quint64 value, quint32 size, quint32 byteOrder)
 {
-    for (quint32 i = 0; i < size; ++i) {
-        const quint8 byte = i < 8 ? quint8(value >> (8 * i)) : 0;
-        if (byteOrder == littleEndianOrder)
-            bytes[i] = byte;
-        else
-            bytes[size - 1 - i] = byte;
-    }
+    QTx::encodeInteger(bytes, value, size, byteOrder);
 }
 
 quint32 ValueCodec::bitFieldBytes(quint32 size, qint32 bitOffset, bool lsbNumbering)

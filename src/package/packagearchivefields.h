@@ -1,36 +1,29 @@
 #pragma once
 
+#include "qtx/byteorder.h"
+
 #include <QtGlobal>
 
 /// Fixed-width fields of archive headers and records. `byteOrder` is 0 for
-/// little-endian and non-zero for big-endian.
+/// little-endian (every field but the legacy size hint) and non-zero for big-endian.
 class PackageArchiveFields
 {
 public:
     static quint16 get16(const uchar *field, int byteOrder = 0)
     {
-        return byteOrder ? quint16(field[0] << 8 | field[1])
-                         : quint16(field[1] << 8 | field[0]);
+        return QTx::fromByteOrder<quint16>(field, quint32(byteOrder));
     }
-
     static quint32 get32(const uchar *field, int byteOrder = 0)
     {
-        quint32 value = 0;
-        for (int i = 0; i < 4; ++i)
-            value |= quint32(field[byteOrder ? 3 - i : i]) << (8 * i);
-        return value;
+        return QTx::fromByteOrder<quint32>(field, quint32(byteOrder));
     }
-
     static void put16(uchar *field, quint16 value, int byteOrder = 0)
     {
-        field[byteOrder ? 0 : 1] = uchar(value >> 8);
-        field[byteOrder ? 1 : 0] = uchar(value);
+        QTx::toByteOrder(value, field, quint32(byteOrder));
     }
-
     static void put32(uchar *field, quint32 value, int byteOrder = 0)
     {
-        for (int i = 0; i < 4; ++i)
-            field[byteOrder ? 3 - i : i] = uchar(value >> (8 * i));
+        QTx::toByteOrder(value, field, quint32(byteOrder));
     }
 };
 
