@@ -34,7 +34,7 @@ constexpr HexPairTable hexPairs = makeHexPairTable();
 
 } // namespace
 
-char *putHexByte(char *out, quint8 value)
+char *CodeBuffer::putHexByte(char *out, quint8 value)
 {
     out[0] = hexPairs.pairs[2 * value];
     out[1] = hexPairs.pairs[2 * value + 1];

@@ -38,6 +38,8 @@ protected:
     void output(const char *text, size_t length);
     /// Writes the buffered output to the file.
     void flush();
+    /// Two upper-case hex digits of `value` at `out`; returns the position after them.
+    static char *putHexByte(char *out, quint8 value);
 
     quint32 m_address = 0;
 
@@ -82,9 +84,6 @@ private:
 
     bool m_splitAt64KiB;
 };
-
-/// Two upper-case hex digits of `value` at `out`; returns the position after them.
-char *putHexByte(char *out, quint8 value);
 
 /// The writer for a format name ("hex", "lst", "srec", "bin", "txt"), or none.
 std::unique_ptr<CodeBuffer> createCodeBuffer(const QString &formatName,

@@ -4,7 +4,7 @@
 
 HexLoadFile::HexLoadFile(const QString &fileName)
 {
-    readTextLines(fileName, 64, [this](const char *line, int length) {
+    readLoadFileLines(fileName, 64, [this](const char *line, int length) {
         readLine(line, length);
         return true;
     });
@@ -14,7 +14,7 @@ void HexLoadFile::readLine(const char *line, int length)
 {
     if (length < 8)
         throw HException("invalid address");
-    HexRecordDecoder record(line, length, 0);
+    LoadFileRecordDecoder record(line, length, 0);
     const quint32 address = record.bigEndian(4);
     // The line end counts towards the length, so "00001000 01 02 03" reads three bytes
     // with or without it.
@@ -23,7 +23,7 @@ void HexLoadFile::readLine(const char *line, int length)
     for (int i = 0; i < count; ++i) {
         if (line[8 + 3 * i] != ' ')
             throw HException("invalid separator");
-        HexRecordDecoder pair(line, length, 9 + 3 * i);
+        LoadFileRecordDecoder pair(line, length, 9 + 3 * i);
         bytes[i] = pair.byte();
     }
     appendData(address, bytes, quint32(count));

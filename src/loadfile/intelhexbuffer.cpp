@@ -1,10 +1,9 @@
 #include "intelhexbuffer.h"
 
-namespace {
-
 // ':' count offset(2) type payload checksum, the checksum being the two's complement of
 // the byte sum after ':'.
-char *formatRecord(char *out, quint16 offset, quint8 type, const quint8 *bytes, quint32 count)
+char *IntelHexBuffer::formatRecord(char *out, quint16 offset, quint8 type,
+                                   const quint8 *bytes, quint32 count)
 {
     *out++ = ':';
     quint8 sum = quint8(count + (offset >> 8) + offset + type);
@@ -20,8 +19,6 @@ char *formatRecord(char *out, quint16 offset, quint8 type, const quint8 *bytes, 
     *out++ = '\n';
     return out;
 }
-
-} // namespace
 
 IntelHexBuffer::IntelHexBuffer(const QString &fileName) : RecordCodeBuffer(fileName, true)
 {

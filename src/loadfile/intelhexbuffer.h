@@ -16,5 +16,9 @@ protected:
     void writeRecord(const quint8 *bytes, quint32 count) override;
 
 private:
+    /// One record at `out`, line end included; returns the position after it.
+    static char *formatRecord(char *out, quint16 offset, quint8 type, const quint8 *bytes,
+                              quint32 count);
+
     quint32 m_upperAddress = 0;
 };

@@ -13,7 +13,7 @@ enum RecordType : quint8 {
     startLinearAddressRecord = 5,
 };
 
-void checkChecksum(HexRecordDecoder &record)
+void checkChecksum(LoadFileRecordDecoder &record)
 {
     const quint8 expected = quint8(-record.sum());
     if (record.byte() != expected)
@@ -24,7 +24,7 @@ void checkChecksum(HexRecordDecoder &record)
 
 IntelHexLoadFile::IntelHexLoadFile(const QString &fileName)
 {
-    readTextLines(
+    readLoadFileLines(
         fileName, 530, [this](const char *line, int length) { return readRecord(line, length); },
         "invalid end of file in hex file");
 }
@@ -33,7 +33,7 @@ bool IntelHexLoadFile::readRecord(const char *line, int length)
 {
     if (length < 1 || line[0] != ':')
         throw HException("missing record mark in hex file");
-    HexRecordDecoder record(line, length, 1);
+    LoadFileRecordDecoder record(line, length, 1);
     const quint8 count = record.byte();
     const quint32 offset = record.bigEndian(2);
     const quint8 type = record.byte();

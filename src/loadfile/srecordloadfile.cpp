@@ -4,7 +4,7 @@
 
 SRecordLoadFile::SRecordLoadFile(const QString &fileName)
 {
-    readTextLines(fileName, 530, [this](const char *line, int length) {
+    readLoadFileLines(fileName, 530, [this](const char *line, int length) {
         readRecord(line, length);
         return true;
     });
@@ -15,7 +15,7 @@ void SRecordLoadFile::readRecord(const char *line, int length)
     if (length < 1 || line[0] != 'S')
         throw HException("no leading 'S' character");
     const char type = length > 1 ? line[1] : '\0';
-    HexRecordDecoder record(line, length, 2);
+    LoadFileRecordDecoder record(line, length, 2);
     const int count = record.byte();
     switch (type) {
     case '0':

@@ -13,7 +13,7 @@ constexpr int readChunk = 1 << 16;
 } // namespace
 
 
-TextLineReader::TextLineReader(const QString &fileName, int lineBufferSize)
+LoadFileLineReader::LoadFileLineReader(const QString &fileName, int lineBufferSize)
     : m_maxPiece(lineBufferSize - 1), m_capacity(readChunk + lineBufferSize)
 {
     m_file = std::fopen(QFile::encodeName(fileName).constData(), "r");
@@ -25,19 +25,19 @@ TextLineReader::TextLineReader(const QString &fileName, int lineBufferSize)
     m_buffer.reset(new char[size_t(m_capacity)]);
 }
 
-TextLineReader::~TextLineReader()
+LoadFileLineReader::~LoadFileLineReader()
 {
     close();
 }
 
-void TextLineReader::close()
+void LoadFileLineReader::close()
 {
     if (m_file)
         std::fclose(m_file);
     m_file = nullptr;
 }
 
-bool TextLineReader::refill()
+bool LoadFileLineReader::refill()
 {
     if (m_eof || !m_file)
         return false;
@@ -53,7 +53,7 @@ bool TextLineReader::refill()
     return got > 0;
 }
 
-bool TextLineReader::next()
+bool LoadFileLineReader::next()
 {
     ++m_lineNumber;
     while (m_end - m_begin < m_maxPiece && refill()) {
@@ -70,7 +70,7 @@ bool TextLineReader::next()
     return true;
 }
 
-void TextLineReader::fail(const HException &error) const
+void LoadFileLineReader::fail(const HException &error) const
 {
     throw HException(error.message() + QString::asprintf(" : line %d", m_lineNumber));
 }

@@ -4,23 +4,26 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
 // Shared by the text load-file readers: the line reader and the hex-digit decoder.
+// These have external linkage, so their names carry the library's prefix: another
+// library's line reader must never be mistaken for this one at link time.
 
 /// Reads a text file one line at a time the way a fixed line buffer does: a line
 /// longer than the buffer (line end included) comes back in pieces, each handled as a
 /// line of its own. Lines are counted from 1, and the count moves on past the end of
 /// the file too, so that "line N" in a message names the line being handled.
-class TextLineReader
+class LoadFileLineReader
 {
 public:
     /// Opens the file; throws "cannot open <path>".
-    TextLineReader(const QString &fileName, int lineBufferSize);
-    ~TextLineReader();
-    TextLineReader(const TextLineReader &) = delete;
-    TextLineReader &operator=(const TextLineReader &) = delete;
+    LoadFileLineReader(const QString &fileName, int lineBufferSize);
+    ~LoadFileLineReader();
+    LoadFileLineReader(const LoadFileLineReader &) = delete;
+    LoadFileLineReader &operator=(const LoadFileLineReader &) = delete;
 
     /// The next line or piece, line end included; false at the end of the file.
     bool next();
@@ -51,10 +54,10 @@ private:
 /// stop early (an end record), and running out of lines fails with `endOfFileError`
 /// unless that is none. Every HException gets the line suffix.
 template <typename Handler>
-void readTextLines(const QString &fileName, int lineBufferSize, Handler handleLine,
+void readLoadFileLines(const QString &fileName, int lineBufferSize, Handler handleLine,
                    const char *endOfFileError = nullptr)
 {
-    TextLineReader reader(fileName, lineBufferSize);
+    LoadFileLineReader reader(fileName, lineBufferSize);
     try {
         while (reader.next()) {
             if (!handleLine(reader.line(), reader.length()))
@@ -68,41 +71,33 @@ void readTextLines(const QString &fileName, int lineBufferSize, Handler handleLi
 }
 
 /// Value of each character as a hex digit, or −1.
-struct HexDigitTable
-{
-    signed char values[256];
-};
-
-constexpr HexDigitTable makeHexDigitTable()
-{
-    HexDigitTable table{};
+inline constexpr auto loadFileHexDigitValues = [] {
+    std::array<signed char, 256> values{};
     for (int c = 0; c < 256; ++c) {
         if (c >= '0' && c <= '9')
-            table.values[c] = static_cast<signed char>(c - '0');
+            values[size_t(c)] = static_cast<signed char>(c - '0');
         else if (c >= 'A' && c <= 'F')
-            table.values[c] = static_cast<signed char>(c - 'A' + 10);
+            values[size_t(c)] = static_cast<signed char>(c - 'A' + 10);
         else if (c >= 'a' && c <= 'f')
-            table.values[c] = static_cast<signed char>(c - 'a' + 10);
+            values[size_t(c)] = static_cast<signed char>(c - 'a' + 10);
         else
-            table.values[c] = -1;
+            values[size_t(c)] = -1;
     }
-    return table;
-}
+    return values;
+}();
 
-inline constexpr HexDigitTable hexDigits = makeHexDigitTable();
-
-inline int hexDigitValue(char c)
+inline int loadFileHexDigitValue(char c)
 {
-    return hexDigits.values[static_cast<unsigned char>(c)];
+    return loadFileHexDigitValues[static_cast<unsigned char>(c)];
 }
 
 /// Decodes the hex-digit pairs of one record from a position on, keeping a running
 /// sum of the bytes read. A character that is not a hex digit, including the line end
 /// and anything past it, fails with "invalid ASCII encoded byte".
-class HexRecordDecoder
+class LoadFileRecordDecoder
 {
 public:
-    HexRecordDecoder(const char *line, int length, int position)
+    LoadFileRecordDecoder(const char *line, int length, int position)
         : m_line(line), m_length(length), m_position(position)
     {
     }
@@ -136,8 +131,8 @@ public:
         int invalid = 0;
         quint8 sum = m_sum;
         for (int i = 0; i < count; ++i) {
-            const int high = hexDigitValue(digits[2 * i]);
-            const int low = hexDigitValue(digits[2 * i + 1]);
+            const int high = loadFileHexDigitValue(digits[2 * i]);
+            const int low = loadFileHexDigitValue(digits[2 * i + 1]);
             invalid |= high | low;
             const quint8 value = quint8((unsigned(high) << 4) | unsigned(low));
             destination[i] = value;
@@ -155,7 +150,7 @@ private:
     int digit(int position) const
     {
         const int value = position < m_length
-                              ? hexDigitValue(m_line[position])
+                              ? loadFileHexDigitValue(m_line[position])
                               : -1;
         if (value < 0)
             throw HException("invalid ASCII encoded byte");

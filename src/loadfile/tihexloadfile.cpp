@@ -4,7 +4,7 @@
 
 TIHexLoadFile::TIHexLoadFile(const QString &fileName)
 {
-    readTextLines(
+    readLoadFileLines(
         fileName, 64,
         [this](const char *line, int length) {
             if (line[0] == 'q')
@@ -24,7 +24,7 @@ void TIHexLoadFile::readAddress(const char *line, int length)
     // not a hex digit poisons the address rather than failing the file.
     quint32 address = 0;
     for (int i = 1; i < length && static_cast<unsigned char>(line[i]) > 32; ++i) {
-        const int digit = hexDigitValue(line[i]);
+        const int digit = loadFileHexDigitValue(line[i]);
         address = digit < 0 ? 0xFFFFFFFFu : (address << 4) | quint32(digit);
     }
     m_address = address;
@@ -37,7 +37,7 @@ void TIHexLoadFile::readData(const char *line, int length)
     const int count = (length + 1) / 3;
     quint8 bytes[64];
     for (int i = 0; i < count; ++i) {
-        HexRecordDecoder pair(line, length, 3 * i);
+        LoadFileRecordDecoder pair(line, length, 3 * i);
         bytes[i] = pair.byte();
     }
     appendData(m_address, bytes, quint32(count));
