@@ -252,98 +252,155 @@ UserTypePtr SimulatedDebugExpressionParser::typeOf(const QString &text)
     return parseTypeName(text);
 }
 
-void SimulatedDebugExpressionParser::runDirective(const QString &directive, const QString &text,
+// One row per directive; each handler gets the line after the directive's name.
+void SimulatedDebugExpressionParser::runDirective(const QString &directive, const QString &rest,
                                                   const QString &directory)
 {
-    QString rest = text;
+    using Self = SimulatedDebugExpressionParser;
+    static const struct
+    {
+        const char *name;
+        DirectiveHandler handler;
+    } directives[] = {
+        {"byteorder", &Self::byteOrderDirective}, {"memory", &Self::memoryDirective},
+        {"bytes", &Self::bytesDirective},         {"text", &Self::textDirective},
+        {"load", &Self::loadDirective},           {"struct", &Self::structDirective},
+        {"typedef", &Self::typedefDirective},     {"variable", &Self::variableDirective},
+        {"register", &Self::registerDirective},   {"line", &Self::lineDirective},
+        {"set", &Self::setDirective},
+    };
+    for (const auto &row : directives) {
+        if (directive == QLatin1String(row.name))
+            return (this->*row.handler)(rest, directory);
+    }
+    fail(QStringLiteral("unknown directive '%1'").arg(directive));
+}
+
+// byteorder little|big
+void SimulatedDebugExpressionParser::byteOrderDirective(QString rest, const QString &)
+{
+    const QString order = takeWord(rest);
+    if (order != QLatin1String("little") && order != QLatin1String("big"))
+        fail(QStringLiteral("byte order must be little or big"));
+    setByteOrder(order == QLatin1String("big") ? bigEndianOrder : littleEndianOrder);
+}
+
+// memory START END [readwrite|readonly|writeonly]; the access names are in AccessKind order.
+void SimulatedDebugExpressionParser::memoryDirective(QString rest, const QString &)
+{
     quint32 space = 0;
     quint64 address = 0;
-    if (directive == QLatin1String("byteorder")) {
-        const QString order = takeWord(rest);
-        if (order != QLatin1String("little") && order != QLatin1String("big"))
-            fail(QStringLiteral("byte order must be little or big"));
-        setByteOrder(order == QLatin1String("big") ? bigEndianOrder : littleEndianOrder);
-    } else if (directive == QLatin1String("memory")) {
-        parseAddress(takeWord(rest), &space, &address);
-        const quint64 end = number(takeWord(rest));
-        const QString access = takeWord(rest);
-        static const QStringList accessNames = {QStringLiteral("readwrite"),
-                                                QStringLiteral("readonly"),
-                                                QStringLiteral("writeonly")};
-        if (!access.isEmpty() && !accessNames.contains(access))
-            fail(QStringLiteral("unknown access '%1'").arg(access));
-        addMemory(space, address, end, AccessKind(qMax(0, accessNames.indexOf(access))));
-    } else if (directive == QLatin1String("bytes")) {
-        parseAddress(takeWord(rest), &space, &address);
-        QByteArray bytes;
-        while (!rest.isEmpty()) {
-            const QString word = takeWord(rest);
-            bool ok = false;
-            const uint byte = word.toUInt(&ok, 16);
-            if (!ok || byte > 0xFF)
-                fail(QStringLiteral("bad byte '%1'").arg(word));
-            bytes.append(char(byte));
-        }
-        if (!writeInitialBytes(space, address, bytes))
-            fail(QStringLiteral("bytes at 0x%1 lie outside the memory ranges")
-                     .arg(address, 0, 16));
-    } else if (directive == QLatin1String("text")) {
-        parseAddress(takeWord(rest), &space, &address);
-        const QChar quote = QLatin1Char('"');
-        if (rest.size() < 2 || !rest.startsWith(quote) || !rest.endsWith(quote))
-            fail(QStringLiteral("quoted text expected"));
-        const QByteArray bytes = rest.mid(1, rest.size() - 2).toLatin1() + '\0';
-        if (!writeInitialBytes(space, address, bytes))
-            fail(QStringLiteral("text at 0x%1 lies outside the memory ranges")
-                     .arg(address, 0, 16));
-    } else if (directive == QLatin1String("load")) {
-        loadFile(rest, directory);
-    } else if (directive == QLatin1String("struct")) {
-        const UserTypePtr type = typeOf(directive + QLatin1Char(' ') + rest);
-        const auto *structure = dynamic_cast<const StructType *>(type.get());
-        if (!structure || structure->tag().isEmpty())
-            fail(QStringLiteral("struct declaration expected"));
-        addStruct(structure->tag(), type);
-    } else if (directive == QLatin1String("typedef")) {
-        const QString name = takeWord(rest);
-        addTypedef(name, typeOf(rest));
-    } else if (directive == QLatin1String("variable")) {
-        const QString name = takeWord(rest);
-        parseAddress(takeWord(rest), &space, &address);
-        addVariable(name, typeOf(rest), space, address);
-    } else if (directive == QLatin1String("register")) {
-        const QString name = takeWord(rest);
-        const quint64 value = number(takeWord(rest));
-        const UserTypePtr type = rest.isEmpty()
-            ? std::make_shared<SimpleType>(BasicType::Int, true) : typeOf(rest);
-        const auto *simple = dynamic_cast<const SimpleType *>(type.get());
-        if (type->category() == UserType::Category::Array
-            || type->category() == UserType::Category::Struct
-            || (simple && simple->basic() == BasicType::String))
-            fail(QStringLiteral("a register holds an integer, a floating value or a pointer"));
-        addRegister(name, type, value);
-    } else if (directive == QLatin1String("line")) {
-        const QString file = takeWord(rest);
-        const qint64 line = qint64(number(takeWord(rest)));
-        addLine(file, line, number(takeWord(rest)));
-    } else if (directive == QLatin1String("set")) {
-        int end = 0;
-        ExpressionPtr expression = parseExpression(rest, &end);
-        if (!expression)
-            fail(QStringLiteral("expression expected"));
-        if (end < rest.size())
-            fail(QStringLiteral("unexpected text '%1'").arg(rest.mid(end)));
-        expression->evaluate().resolved();
-    } else {
-        fail(QStringLiteral("unknown directive '%1'").arg(directive));
+    parseAddress(takeWord(rest), &space, &address);
+    const quint64 end = number(takeWord(rest));
+    const QString access = takeWord(rest);
+    static const QStringList accessNames = {QStringLiteral("readwrite"),
+                                            QStringLiteral("readonly"),
+                                            QStringLiteral("writeonly")};
+    if (!access.isEmpty() && !accessNames.contains(access))
+        fail(QStringLiteral("unknown access '%1'").arg(access));
+    addMemory(space, address, end, AccessKind(qMax(0, accessNames.indexOf(access))));
+}
+
+// bytes ADDRESS HH HH ...
+void SimulatedDebugExpressionParser::bytesDirective(QString rest, const QString &)
+{
+    quint32 space = 0;
+    quint64 address = 0;
+    parseAddress(takeWord(rest), &space, &address);
+    QByteArray bytes;
+    while (!rest.isEmpty()) {
+        const QString word = takeWord(rest);
+        bool ok = false;
+        const uint byte = word.toUInt(&ok, 16);
+        if (!ok || byte > 0xFF)
+            fail(QStringLiteral("bad byte '%1'").arg(word));
+        bytes.append(char(byte));
     }
+    if (!writeInitialBytes(space, address, bytes))
+        fail(QStringLiteral("bytes at 0x%1 lie outside the memory ranges").arg(address, 0, 16));
+}
+
+// text ADDRESS "TEXT": the text as written, then a zero byte.
+void SimulatedDebugExpressionParser::textDirective(QString rest, const QString &)
+{
+    quint32 space = 0;
+    quint64 address = 0;
+    parseAddress(takeWord(rest), &space, &address);
+    const QChar quote = QLatin1Char('"');
+    if (rest.size() < 2 || !rest.startsWith(quote) || !rest.endsWith(quote))
+        fail(QStringLiteral("quoted text expected"));
+    const QByteArray bytes = rest.mid(1, rest.size() - 2).toLatin1() + '\0';
+    if (!writeInitialBytes(space, address, bytes))
+        fail(QStringLiteral("text at 0x%1 lies outside the memory ranges").arg(address, 0, 16));
+}
+
+// struct TAG { ... }: the whole line is a type as a cast writes it.
+void SimulatedDebugExpressionParser::structDirective(QString rest, const QString &)
+{
+    const UserTypePtr type = typeOf(QStringLiteral("struct ") + rest);
+    const auto *structure = dynamic_cast<const StructType *>(type.get());
+    if (!structure || structure->tag().isEmpty())
+        fail(QStringLiteral("struct declaration expected"));
+    addStruct(structure->tag(), type);
+}
+
+// typedef NAME TYPE
+void SimulatedDebugExpressionParser::typedefDirective(QString rest, const QString &)
+{
+    const QString name = takeWord(rest);
+    addTypedef(name, typeOf(rest));
+}
+
+// variable NAME ADDRESS TYPE
+void SimulatedDebugExpressionParser::variableDirective(QString rest, const QString &)
+{
+    const QString name = takeWord(rest);
+    quint32 space = 0;
+    quint64 address = 0;
+    parseAddress(takeWord(rest), &space, &address);
+    addVariable(name, typeOf(rest), space, address);
+}
+
+// register NAME VALUE [TYPE]: a register holds what fits in its bits, never an
+// aggregate or a string.
+void SimulatedDebugExpressionParser::registerDirective(QString rest, const QString &)
+{
+    const QString name = takeWord(rest);
+    const quint64 value = number(takeWord(rest));
+    const UserTypePtr type = rest.isEmpty()
+        ? std::make_shared<SimpleType>(BasicType::Int, true) : typeOf(rest);
+    const auto *simple = dynamic_cast<const SimpleType *>(type.get());
+    if (type->category() == UserType::Category::Array
+        || type->category() == UserType::Category::Struct
+        || (simple && simple->basic() == BasicType::String))
+        fail(QStringLiteral("a register holds an integer, a floating value or a pointer"));
+    addRegister(name, type, value);
+}
+
+// line FILE LINE ADDRESS
+void SimulatedDebugExpressionParser::lineDirective(QString rest, const QString &)
+{
+    const QString file = takeWord(rest);
+    const qint64 line = qint64(number(takeWord(rest)));
+    addLine(file, line, number(takeWord(rest)));
+}
+
+// set EXPRESSION: evaluated once; the whole line must be one expression.
+void SimulatedDebugExpressionParser::setDirective(QString rest, const QString &)
+{
+    int end = 0;
+    ExpressionPtr expression = parseExpression(rest, &end);
+    if (!expression)
+        fail(QStringLiteral("expression expected"));
+    if (end < rest.size())
+        fail(QStringLiteral("unexpected text '%1'").arg(rest.mid(end)));
+    expression->evaluate().resolved();
 }
 
 // load FILE [ADDRESS]: every section of the file goes into the memory ranges; a raw
 // binary file, which has no addresses of its own, is placed at ADDRESS.
-void SimulatedDebugExpressionParser::loadFile(const QString &text, const QString &directory)
+void SimulatedDebugExpressionParser::loadDirective(QString rest, const QString &directory)
 {
-    QString rest = text;
     const QString name = takeWord(rest);
     if (name.isEmpty())
         fail(QStringLiteral("load file expected"));

@@ -84,8 +84,22 @@ private:
     };
 
     void runDirective(const QString &directive, const QString &rest, const QString &directory);
+    // One handler per directive of the description; `rest` is the line after the
+    // directive's name, `directory` the one relative load-file names are taken from.
+    using DirectiveHandler = void (SimulatedDebugExpressionParser::*)(QString rest,
+                                                                       const QString &directory);
+    void byteOrderDirective(QString rest, const QString &directory);
+    void memoryDirective(QString rest, const QString &directory);
+    void bytesDirective(QString rest, const QString &directory);
+    void textDirective(QString rest, const QString &directory);
+    void loadDirective(QString rest, const QString &directory);
+    void structDirective(QString rest, const QString &directory);
+    void typedefDirective(QString rest, const QString &directory);
+    void variableDirective(QString rest, const QString &directory);
+    void registerDirective(QString rest, const QString &directory);
+    void lineDirective(QString rest, const QString &directory);
+    void setDirective(QString rest, const QString &directory);
     UserTypePtr typeOf(const QString &text);
-    void loadFile(const QString &rest, const QString &directory);
 
     Memory m_memory;
     quint64 m_totalLength = 0;
