@@ -65,7 +65,7 @@ ExpressionPtr ExpressionParser::parseExpression(const QString &text, int *endPos
     m_nesting = 0;
     m_typeDepth = 0;
     m_lexer->setInput(text);
-    ExpressionPtr expression = parseLevel(-4);
+    ExpressionPtr expression = parseLevel(commaPrecedence);
     if (endPosition)
         *endPosition = m_lexer->inSubstitution() ? text.size() : m_lexer->position();
     return expression;
@@ -85,15 +85,18 @@ UserTypePtr ExpressionParser::parseTypeName(const QString &text)
     return type;
 }
 
-// level(n) -> level(n+1) { op(n) level(n+1) }      (n < 9; level 9 takes unary operands)
-// Every level is left-associative, assignments included.
+// level(n) -> level(n+1) { op(n) level(n+1) }      (n below multiplicative)
+// level(multiplicative) -> unary { op unary }
+// The levels run from commaPrecedence, a whole expression, up; every level is
+// left-associative, assignments included.
 ExpressionPtr ExpressionParser::parseLevel(int level)
 {
-    ExpressionPtr left = level >= 9 ? parseUnary() : parseLevel(level + 1);
+    const bool tightest = level >= multiplicativePrecedence;
+    ExpressionPtr left = tightest ? parseUnary() : parseLevel(level + 1);
     while (m_lexer->precedence() == level) {
         const Token op = m_lexer->code();
         m_lexer->next();
-        ExpressionPtr right = level >= 9 ? parseUnary() : parseLevel(level + 1);
+        ExpressionPtr right = tightest ? parseUnary() : parseLevel(level + 1);
         left = combine(op, std::move(left), std::move(right));
     }
     return left;
@@ -254,10 +257,10 @@ ExpressionPtr ExpressionParser::parsePostfix(ExpressionPtr operand)
         switch (op) {
         case Token::LBrack: {
             m_lexer->next();
-            ExpressionPtr index = parseLevel(-4);
+            ExpressionPtr index = parseLevel(commaPrecedence);
             if (m_lexer->code() == Token::Colon) {
                 m_lexer->next();
-                ExpressionPtr stop = parseLevel(-4);
+                ExpressionPtr stop = parseLevel(commaPrecedence);
                 expect(Token::RBrack, "expected ']'");
                 operand = std::make_unique<ArraySliceExpression>(
                     this, std::move(operand), std::move(index), std::move(stop));
@@ -335,14 +338,14 @@ ExpressionPtr ExpressionParser::parseSizeof()
 {
     m_lexer->next();
     if (m_lexer->code() != Token::LParen)
-        return std::make_unique<SizeofExpression>(this, parseLevel(-4));
+        return std::make_unique<SizeofExpression>(this, parseLevel(commaPrecedence));
     m_lexer->next();
     if (startsType()) {
         UserTypePtr type = parseType();
         expect(Token::RParen, "')' expected");
         return std::make_unique<SizeofExpression>(this, std::move(type));
     }
-    ExpressionPtr operand = parseLevel(-4);
+    ExpressionPtr operand = parseLevel(commaPrecedence);
     expect(Token::RParen, "')' expected");
     return std::make_unique<SizeofExpression>(this, std::move(operand));
 }
@@ -370,7 +373,7 @@ ExpressionPtr ExpressionParser::parseSymbolAt()
 {
     m_lexer->next();
     expect(Token::LParen, "'(' expected");
-    ExpressionPtr address = parseLevel(-4);
+    ExpressionPtr address = parseLevel(commaPrecedence);
     expect(Token::RParen, "')' expected");
     return std::make_unique<SymbolAtExpression>(this, std::move(address));
 }
@@ -384,7 +387,7 @@ ExpressionPtr ExpressionParser::parseParenthesis()
         expect(Token::RParen, "')' expected");
         return std::make_unique<CastExpression>(this, std::move(type), parseUnary());
     }
-    ExpressionPtr inner = parseLevel(-4);
+    ExpressionPtr inner = parseLevel(commaPrecedence);
     expect(Token::RParen, "')' expected");
     return inner;
 }

@@ -87,7 +87,7 @@ protected:
 
 private:
     void countOperand();
-    ExpressionPtr parseLevel(int level);
+    ExpressionPtr parseLevel(int level);   // level: a precedence of lexer.h
     ExpressionPtr combine(Token op, ExpressionPtr left, ExpressionPtr right);
     ExpressionPtr parseUnary();
     ExpressionPtr parsePrimary();

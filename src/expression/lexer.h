@@ -22,6 +22,24 @@ enum class Token : int {
 };
 static_assert(int(Token::Comma) == 57, "token codes out of step");
 
+// Binary-operator precedences, the numbers the lexer reports with each token and the
+// parser climbs on: a higher number binds tighter, and every level is left-associative
+// (assignments too). Levels below the logical or are recognised but, apart from the
+// assignments, not supported by the parser.
+constexpr int commaPrecedence = -4;           // ,   the lowest: a whole expression
+constexpr int compoundAssignPrecedence = -3;  // += -= *= /= %= <<= >>= >>>= &= ^= |=
+constexpr int assignPrecedence = -2;          // =
+constexpr int conditionalPrecedence = -1;     // ?
+constexpr int logicalOrPrecedence = 0;        // ||
+constexpr int logicalAndPrecedence = 1;       // &&
+constexpr int bitOrPrecedence = 2;            // |
+constexpr int bitXorPrecedence = 3;           // ^
+constexpr int bitAndPrecedence = 4;           // &
+constexpr int equalityPrecedence = 5;         // == !=
+constexpr int relationalPrecedence = 6;       // < <= > >=
+constexpr int shiftPrecedence = 7;            // << >> >>>
+constexpr int additivePrecedence = 8;         // + -
+constexpr int multiplicativePrecedence = 9;   // * / %, the tightest: operands are unary
 /// The precedence of tokens that are not binary operators.
 constexpr int notBinaryOperator = 10;
 
