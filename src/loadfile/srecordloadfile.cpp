@@ -39,8 +39,14 @@ void SRecordLoadFile::readRecord(const char *line, int length)
         return;
     }
     case '5':
-        // The count is checked before the checksum of its record.
-        if (record.bigEndian(2) != m_dataRecords)
+        // The count is checked before the checksum of its record; S5 holds 16 bits and
+        // wraps with them.
+        if (record.bigEndian(2) != quint16(m_dataRecords))
+            throw HException("incorrect data record count");
+        break;
+    case '6':
+        // Writers switch to S6, a 24-bit count, past 65,535 data records.
+        if (record.bigEndian(3) != (m_dataRecords & 0xFFFFFF))
             throw HException("incorrect data record count");
         break;
     case '7':
@@ -49,7 +55,7 @@ void SRecordLoadFile::readRecord(const char *line, int length)
         setStartAddress(record.bigEndian('9' - type + 2));
         break;
     default:
-        // S4, S6 and unknown types: the checksum follows the count.
+        // S4 and unknown types: the checksum follows the count.
         break;
     }
     const quint8 expected = quint8(~record.sum());

@@ -4,12 +4,9 @@
 
 namespace {
 
-std::string repeated(const std::string &text, int count)
+std::string repeated(const char *text, int count)
 {
-    std::string result;
-    for (int i = 0; i < count; ++i)
-        result += text;
-    return result;
+    return QByteArray(text).repeated(count).toStdString();
 }
 
 /// One file in one format and what reading it gives: its sections and start address, or
@@ -22,6 +19,11 @@ struct ReaderCase
     std::string expected;
     int fill = -1;
 };
+
+void PrintTo(const ReaderCase &row, std::ostream *os)
+{
+    *os << row.name;
+}
 
 class LoadFileReaderTest : public LoadFileTest, public testing::WithParamInterface<ReaderCase>
 {
@@ -65,7 +67,6 @@ const ReaderCase readerCases[] = {
     {"IhexBadChecksum", "ihex", ":0100000055AB\n:00000001FF\n",
      "error: invalid checksum : line 1"},
     {"IhexBadDigit", "ihex", ":01000000G5AA\n", "error: invalid ASCII encoded byte : line 1"},
-    {"IhexTruncated", "ihex", ":10000000000102\n", "error: invalid ASCII encoded byte : line 1"},
     {"IhexTruncatedNoNewline", "ihex", ":0100000055",
      "error: invalid ASCII encoded byte : line 1"},
     // 529 characters fill the line buffer; the line end is then a line of its own.
@@ -77,7 +78,7 @@ const ReaderCase readerCases[] = {
      "0x1000:AA 0x10000:01 0x20000000:0A start 0x1234"},
     {"SrecS7Start", "srec", "S70520000101D8\n", " start 0x20000101"},
     {"SrecS8Start", "srec", "S8041234565F\n", " start 0x123456"},
-    // S4, S6 and unknown types carry only a checksum after the count.
+    // S4 and unknown types carry only a checksum after the count.
     {"SrecRecordsWithoutData", "srec", "S403FC\nSX00FF\n", ""},
     {"SrecBlankLine", "srec", "\n", "error: no leading 'S' character : line 1"},
     {"SrecChecksum", "srec", "S1041000AA42\n", "error: invalid checksum : line 1"},
@@ -85,6 +86,13 @@ const ReaderCase readerCases[] = {
      "error: incorrect data record count : line 4"},
     {"SrecCountBeforeChecksum", "srec", "S5030001FF\n",
      "error: incorrect data record count : line 1"},
+    // 65,537 empty data records: S5 counts them modulo 65,536, S6 in 24 bits.
+    {"SrecS5CountWraps", "srec", repeated("S1030000FC\n", 65537) + "S5030001FB\n", "0x0:"},
+    {"SrecS6Count", "srec", repeated("S1030000FC\n", 65537) + "S604010001F9\n", "0x0:"},
+    {"SrecS6CountRightIn16BitsOnly", "srec", "S1041000AA41\nS604010001F9\n",
+     "error: incorrect data record count : line 2"},
+    {"SrecS6Checksum", "srec", "S1041000AA41\nS604000001FB\n",
+     "error: invalid checksum : line 2"},
     {"SrecShortRecord", "srec", "S1041000\n", "error: invalid ASCII encoded byte : line 1"},
     // A line of a million characters fails on its first piece without trouble.
     {"SrecMillionCharacterLine", "srec", "S" + std::string(1000000, '1') + "\n",
@@ -97,7 +105,6 @@ const ReaderCase readerCases[] = {
     // A blank line is a data line with no bytes: it may start an empty section.
     {"TiBlankLine", "tihex", "@20\n\n01\nq\n", "0x20:01"},
     {"TiEmptySection", "tihex", "@20\n01\n@40\n\n@50\n02\nq\n", "0x20:01 0x40: 0x50:02"},
-    {"TiAddressMissing", "tihex", "@\n01\nq\n", "0x0:01"},
     {"TiAddressAfterBlank", "tihex", "@ 1000\n01\nq\n", "0x0:01"},
     {"TiAddressBadDigit", "tihex", "@1x2\n01\nq\n", "0xFFFFFFF2:01"},
     {"TiAddressTooLong", "tihex", "@123456789\n01\nq\n", "0x23456789:01"},
@@ -149,25 +156,24 @@ TEST_F(LoadFileTest, MakeContiguousKeepsTheSectionsOnFailureAndOnRepetition)
     EXPECT_THROW(wrapping->makeContiguous(0), HException);
 }
 
-TEST_F(LoadFileTest, MissingFile)
+TEST_F(LoadFileTest, MissingFileOrDirectoryCannotBeOpened)
 {
     for (const char *format : {"ihex", "srec", "tihex", "hex", "bin"}) {
-        try {
-            LoadFileFactory().create(path("absent.file"), format);
-            ADD_FAILURE() << format;
-        } catch (const HException &error) {
-            EXPECT_EQ(error.message(), "cannot open " + path("absent.file"));
+        for (const QString &name : {path("absent.file"), dir()}) {
+            try {
+                LoadFileFactory().create(name, format);
+                ADD_FAILURE() << format;
+            } catch (const HException &error) {
+                EXPECT_EQ(error.message(), "cannot open " + name);
+            }
         }
     }
-    EXPECT_THROW(LoadFileFactory().create(dir(), "ihex"), HException);
-    EXPECT_THROW(LoadFileFactory().create(dir(), "bin"), HException);
 }
 
 TEST_F(LoadFileTest, OnlyBinaryFilesFollowTheLoadAddress)
 {
     auto file = load("bin", "0123456789");
     EXPECT_FALSE(file->isAddressed());
-    EXPECT_EQ(describeSections(*file), "0x0:30313233343536373839");
     EXPECT_STREQ(file->sections().at(0)->name(), "data");
     file->setLoadAddress(0x2000);
     EXPECT_EQ(describeSections(*file), "0x2000:30313233343536373839");
@@ -175,8 +181,6 @@ TEST_F(LoadFileTest, OnlyBinaryFilesFollowTheLoadAddress)
     EXPECT_TRUE(text->isAddressed());
     text->setLoadAddress(0x1000);
     EXPECT_EQ(describeSections(*text), "0x0:55");
-    EXPECT_FALSE(text->hasDebugInformation());
-    EXPECT_EQ(text->debugInformation(), nullptr);
 }
 
 TEST_F(LoadFileTest, SectionsFindAndSort)
@@ -196,7 +200,6 @@ TEST_F(LoadFileTest, WorkingCopies)
 {
     auto file = load("hex", "00000100 01 02\n");
     LoadFileSectionInterface *section = file->sections().at(0);
-    EXPECT_EQ(section->data(true), section->data(false));
     quint8 *copy = section->workingCopy();
     EXPECT_EQ(section->workingCopy(), copy);
     copy[0] = 0x55;
@@ -206,33 +209,21 @@ TEST_F(LoadFileTest, WorkingCopies)
     EXPECT_EQ(section->data(true)[0], 0x01);
 }
 
-TEST(LoadFileFactoryTest, FormatForFileName)
-{
-    const LoadFileFactory factory;
-    struct Row { const char *name; const char *format; };
-    const Row rows[] = {
-        {"a.bin", "bin"}, {"A.BIN", "bin"}, {"x.rom", "bin"}, {"x.ROM", "bin"},
-        {"a.hex", "ihex"}, {"a.HEX", "ihex"}, {"a.lst", "hex"}, {"a.LST", "hex"},
-        {"a.txt", "tihex"}, {"a.TXT", "tihex"}, {"a.srec", "srec"}, {"a.SREC", "srec"},
-        {"dir/a.s19", "srec"}, {"a.S19", "srec"}, {"a.Hex", nullptr}, {"a.s28", nullptr},
-        {"", nullptr}, {"hex", nullptr},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString format = factory.formatForFileName(row.name);
-        EXPECT_EQ(format, row.format ? QString(row.format) : QString());
-        EXPECT_EQ(format.isNull(), row.format == nullptr);
-    }
-}
-
-TEST(LoadFileFactoryTest, UnknownFormatGivesNone)
+// Extensions match case-sensitively, in the two spellings listed only; format names too.
+TEST(LoadFileFactoryTest, FormatForFileNameAndUnknownFormats)
 {
     LoadFileFactory factory;
+    const std::pair<const char *, const char *> rows[] = {
+        {"x.ROM", "bin"}, {"a.HEX", "ihex"}, {"a.lst", "hex"}, {"a.TXT", "tihex"},
+        {"dir/a.s19", "srec"}, {"a.S19", "srec"}, {"a.SREC", "srec"}, {"a.Hex", nullptr},
+        {"a.s28", nullptr}, {"", nullptr}, {"hex", nullptr}};
+    for (const auto &[name, format] : rows) {
+        const QString found = factory.formatForFileName(name);
+        EXPECT_EQ(found, format ? QString(format) : QString()) << name;
+        EXPECT_EQ(found.isNull(), format == nullptr) << name;
+    }
     EXPECT_EQ(factory.create("whatever", "Intel"), nullptr);
     EXPECT_EQ(factory.create("whatever", "IHEX"), nullptr);
-    ASSERT_EQ(factory.formats().size(), 5);
-    EXPECT_EQ(factory.formats().at(4).description, "Motorola S-Record");
-    EXPECT_EQ(factory.formats().at(0).filter, "*.bin *.rom");
     factory.destroy(nullptr);
 }
 
