@@ -120,6 +120,18 @@ TEST_P(CodeEditMarkupPropertyTest, RawMarkupWithoutSwitchesIsTheInput)
     }
 }
 
+TEST_P(CodeEditMarkupPropertyTest, MissingAndEmptyLinesYieldOnlyTheTerminator)
+{
+    const auto parser = CodeEditParserFactory::create(GetParam());
+    const ushort empty = 0;
+    for (const ushort *line : {static_cast<const ushort *>(nullptr), &empty}) {
+        ushort output[4] = {1, 1, 1, 1};
+        EXPECT_EQ(parser->parse(line, output), output + 1);
+        EXPECT_EQ(output[0], 0);
+        EXPECT_EQ(output[1], 1);
+    }
+}
+
 TEST_P(CodeEditMarkupPropertyTest, MegabyteLine)
 {
     const QString language = GetParam();

@@ -1,13 +1,12 @@
 #include "highlighttestsupport.h"
 
 #include "codeedit/codeeditparser.h"
-#include "codeedit/codeeditpythonparser.h"
-#include "codeedit/disassemblycodeeditparser.h"
+#include "codeedit/codeeditparserfactory.h"
 
 namespace {
 
-// A parser made of nothing but the shared word and other-character scanners, so that a
-// keyword list can be tested apart from any language.
+// A parser made of nothing but the shared word, number and other-character scanners,
+// so that a keyword list can be tested apart from any language.
 class WordParser : public CodeEditParser
 {
 public:
@@ -24,129 +23,81 @@ public:
     }
 };
 
-TEST(CodeEditParserTest, OutputCapacityIsThreeUnitsPerCharacterPlusTwo)
+struct WordRow
 {
-    EXPECT_EQ(CodeEditParser::outputCapacity(0), 2);
-    EXPECT_EQ(CodeEditParser::outputCapacity(10), 32);
-}
+    const char *keywords;  // blank-separated
+    Qt::CaseSensitivity sensitivity;
+    const char *input;
+    const char *expected;
+};
 
-TEST(CodeEditParserTest, WorstCaseFitsTheBuffer)
+TEST(CodeEditParserTest, SharedScannersFollowTheKeywordList)
 {
-    // Alternating keyword and punctuation characters switch class at every character.
-    WordParser parser;
-    parser.setKeywords({"a"});
-    EXPECT_EQ(highlight(parser, "a.a.a"), "{3}a{0}.{3}a{0}.{3}a");
-}
-
-TEST(CodeEditParserTest, KeywordsAreCaseSensitiveByDefault)
-{
-    WordParser parser;
-    parser.setKeywords({"Begin"});
-    EXPECT_EQ(highlight(parser, "Begin begin BEGIN"), "{3}Begin {0}begin BEGIN");
-    EXPECT_EQ(parser.keywords(), QStringList{"Begin"});
-}
-
-TEST(CodeEditParserTest, KeywordsMayIgnoreCase)
-{
-    WordParser parser;
-    parser.setKeywords({"Begin", "x"}, Qt::CaseInsensitive);
-    EXPECT_EQ(highlight(parser, "Begin begin BEGIN begun X"),
-              "{3}Begin begin BEGIN {0}begun {3}X");
+    const WordRow rows[] = {
+        // A switch at every character is the worst case the buffer is sized for.
+        {"a", Qt::CaseSensitive, "a.a.a", "{3}a{0}.{3}a{0}.{3}a"},
+        {"Begin", Qt::CaseSensitive, "Begin begin BEGIN", "{3}Begin {0}begin BEGIN"},
+        {"Begin x", Qt::CaseInsensitive, "Begin begin BEGIN begun X",
+         "{3}Begin begin BEGIN {0}begun {3}X"},
+        // Tab, vertical tab, form feed and the two visible-space glyphs keep the class;
+        // a no-break space is not whitespace, and letters are ASCII only.
+        {"if", Qt::CaseSensitive, "if\t\v\f\xc2\xb7\xc2\xbb.", "{3}if\t\v\f\xc2\xb7\xc2\xbb{0}."},
+        {"if", Qt::CaseSensitive, "if\xc2\xa0.", "{3}if{0}\xc2\xa0."},
+        {"if", Qt::CaseSensitive, "\xc3\xa9if", "\xc3\xa9{3}if"},
+        {"x1", Qt::CaseSensitive, "x1 1x x1_", "{3}x1 {1}1x {0}x1_"},
+    };
+    for (const WordRow &row : rows) {
+        SCOPED_TRACE(row.input);
+        WordParser parser;
+        parser.setKeywords(QString::fromLatin1(row.keywords).split(' '), row.sensitivity);
+        EXPECT_EQ(highlight(parser, QString::fromUtf8(row.input)),
+                  QString::fromUtf8(row.expected));
+    }
 }
 
 TEST(CodeEditParserTest, ManyKeywordsAllFound)
 {
     QStringList words;
-    QString line;
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 500; ++i)
         words.append(QStringLiteral("k%1").arg(i));
-        line += QStringLiteral(" k%1").arg(i);
-    }
     WordParser parser;
     parser.setKeywords(words);
-    EXPECT_EQ(highlight(parser, line.trimmed() + " k500"), "{3}" + line.trimmed() + " {0}k500");
-}
-
-TEST(CodeEditParserTest, WhitespaceIsTheCLibrarySetPlusVisibleGlyphs)
-{
-    WordParser parser;
-    parser.setKeywords({"if"});
-    // Tab, vertical tab, form feed and the two glyphs keep the class; no-break space
-    // does not count as whitespace.
-    EXPECT_EQ(highlight(parser, "if\t\v\f\xc2\xb7\xc2\xbb."), "{3}if\t\v\f\xc2\xb7\xc2\xbb{0}.");
-    EXPECT_EQ(highlight(parser, "if\xc2\xa0."), "{3}if{0}\xc2\xa0.");
-}
-
-TEST(CodeEditParserTest, LettersAreAsciiOnly)
-{
-    WordParser parser;
-    parser.setKeywords({"if"});
-    EXPECT_EQ(highlight(parser, "\xc3\xa9if"), "\xc3\xa9{3}if");
+    EXPECT_EQ(highlight(parser, words.join(' ') + " k500"), "{3}" + words.join(' ') + " {0}k500");
 }
 
 TEST(CodeEditParserTest, MarkupCarriesNulCharacters)
 {
-    CodeEditPythonParser parser;
-    const QString line = QStringLiteral("if") + QChar(0) + QStringLiteral("x");
-    const QString expected = QString(QChar(CodeEditParser::switchCode)) + QChar(3)
-        + QStringLiteral("if") + QChar(CodeEditParser::switchCode) + QChar(0) + QChar(0)
-        + QStringLiteral("x");
-    EXPECT_EQ(parser.markup(line), expected);
+    const auto parser = CodeEditParserFactory::create("python");
+    const QChar nul(0), code(CodeEditParser::switchCode);
+    EXPECT_EQ(parser->markup(QStringLiteral("if") + nul + "x"),
+              QString(code) + QChar(3) + "if" + code + nul + nul + "x");
+}
+
+// The runs of colourLine() as "class:length" pairs.
+QString runsOf(const QString &language, const QString &line)
+{
+    const auto parser = CodeEditParserFactory::create(language);
+    QString text = QStringLiteral("old");
+    QVector<CodeEditRun> runs;
+    parser->colourLine(line, &text, &runs);
+    EXPECT_EQ(text, line);
+    QStringList pairs;
+    for (const CodeEditRun &run : runs)
+        pairs.append(QStringLiteral("%1:%2").arg(run.colourClass).arg(run.length));
+    return pairs.join(' ');
 }
 
 TEST(CodeEditParserTest, ColourLineGivesRunsOverTheText)
 {
-    CodeEditPythonParser parser;
-    QString text;
-    QVector<CodeEditRun> runs;
-    parser.colourLine(QStringLiteral("x = 'a' # c"), &text, &runs);
-    EXPECT_EQ(text, QStringLiteral("x = 'a' # c"));
-    ASSERT_EQ(runs.size(), 3);
-    EXPECT_EQ(runs[0].colourClass, 0);
-    EXPECT_EQ(runs[0].length, 4);
-    EXPECT_EQ(runs[1].colourClass, 1);
-    EXPECT_EQ(runs[1].length, 4);
-    EXPECT_EQ(runs[2].colourClass, 2);
-    EXPECT_EQ(runs[2].length, 3);
-}
-
-TEST(CodeEditParserTest, ColourLineKeepsTheSwitchCharacterAsText)
-{
-    CodeEditPythonParser parser;
-    QString text;
-    QVector<CodeEditRun> runs;
-    const QString line = QStringLiteral("'") + QChar(CodeEditParser::switchCode) + QChar(3)
-        + QStringLiteral("'");
-    parser.colourLine(line, &text, &runs);
-    EXPECT_EQ(text, line);
-    ASSERT_EQ(runs.size(), 2);
-    EXPECT_EQ(runs[0].length, 0);  // the string starts at once
-    EXPECT_EQ(runs[1].colourClass, 1);
-    EXPECT_EQ(runs[1].length, 4);
-}
-
-TEST(CodeEditParserTest, ColourLineShowsEmptyRunsForTrailingSwitches)
-{
-    DisassemblyCodeEditParser parser;
-    QString text;
-    QVector<CodeEditRun> runs;
-    parser.colourLine(QStringLiteral("    a"), &text, &runs);
-    ASSERT_EQ(runs.size(), 3);
-    EXPECT_EQ(runs[1].colourClass, 4);
-    EXPECT_EQ(runs[1].length, 5);
-    EXPECT_EQ(runs[2].colourClass, 0);
-    EXPECT_EQ(runs[2].length, 0);
-}
-
-TEST(CodeEditParserTest, ColourLineOfEmptyLine)
-{
-    CodeEditPythonParser parser;
-    QString text = QStringLiteral("old");
-    QVector<CodeEditRun> runs;
-    parser.colourLine(QString(), &text, &runs);
-    EXPECT_TRUE(text.isEmpty());
-    ASSERT_EQ(runs.size(), 1);
-    EXPECT_EQ(runs[0].length, 0);
+    // A U+FDD0 of the line is text; a switch that no character follows is an empty run.
+    const char *const rows[][3] = {{"python", "x = 'a' # c", "0:4 1:4 2:3"},
+                                   {"python", "'\xef\xb7\x90\x03'", "0:0 1:4"},
+                                   {"disassembly", "    a", "0:0 4:5 0:0"},
+                                   {"python", "", "0:0"}};
+    for (const auto &row : rows) {
+        EXPECT_EQ(runsOf(row[0], QString::fromUtf8(row[1])), QString::fromLatin1(row[2]))
+            << row[1];
+    }
 }
 
 } // namespace

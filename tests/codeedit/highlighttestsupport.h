@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 class CodeEditParser;
 
 /// Parses `text` line by line ("\n" separates lines) through the parser's raw
@@ -17,34 +15,3 @@ class CodeEditParser;
 QString highlight(CodeEditParser &parser, const QString &text);
 /// The same with a fresh parser for the language.
 QString highlight(const QString &language, const QString &text);
-
-/// One row of a colouring table; the strings are UTF-8.
-struct HighlightRow
-{
-    const char *name;
-    const char *language;
-    const char *input;
-    const char *expected;
-};
-
-inline void PrintTo(const HighlightRow &row, std::ostream *os)
-{
-    *os << row.name;
-}
-
-/// The test body every colouring table shares.
-class HighlightTableTest : public testing::TestWithParam<HighlightRow>
-{
-protected:
-    void check() const
-    {
-        const HighlightRow &row = GetParam();
-        EXPECT_EQ(highlight(QString::fromLatin1(row.language), QString::fromUtf8(row.input)),
-                  QString::fromUtf8(row.expected));
-    }
-};
-
-inline std::string highlightRowName(const testing::TestParamInfo<HighlightRow> &info)
-{
-    return info.param.name;
-}
