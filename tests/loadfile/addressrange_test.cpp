@@ -4,15 +4,7 @@
 
 namespace {
 
-TEST(AddressRangeTest, ReversedBoundsAreSwapped)
-{
-    const AddressRange range(0x200, 0x100);
-    EXPECT_EQ(range.start(), 0x100u);
-    EXPECT_EQ(range.end(), 0x200u);
-    EXPECT_EQ(range.length(), 0x101u);
-}
-
-TEST(AddressRangeListTest, MergeFoldsEverythingOfTheKindTheGrowingRangeReaches)
+TEST(AddressRangeListTest, MergeFoldsWhatTheGrowingRangeReachesAndRemoveClosesTheGap)
 {
     AddressRangeList list;
     const auto merge = [&list](quint64 start, quint64 end, AccessKind kind) {
@@ -34,6 +26,10 @@ TEST(AddressRangeListTest, MergeFoldsEverythingOfTheKindTheGrowingRangeReaches)
     merge(0x100000000ull, 0x1000000FFull, AccessKind::ReadWrite);
     merge(0xFFFFFF00u, 0xFFFFFFFFu, AccessKind::ReadWrite);
     EXPECT_EQ(list.count(), 6);
+    list.remove(0);
+    list.remove(6);  // out of range: ignored
+    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.at(0).start(), 0x180u);
 }
 
 TEST(AddressRangeListTest, WithoutMergeRangesStaySortedAndSeparate)
@@ -51,12 +47,11 @@ TEST(AddressRangeListTest, Lookups)
 {
     AddressRangeList list;
     list.insert(0x1000, 0x1FFF, AccessKind::ReadOnly, "flash");
-    list.insert(0x2000, 0x2FFF, AccessKind::ReadOnly);
+    list.insert(0x2FFF, 0x2000, AccessKind::ReadOnly);  // bounds are put in order
     list.insert(0x3000, 0x3FFF, AccessKind::ReadWrite);
     list.insert(0x5000, 0x5FFF, AccessKind::ReadWrite);
 
-    ASSERT_NE(list.findContaining(0x1800), nullptr);
-    EXPECT_EQ(list.findContaining(0x1800)->name(), "flash");
+    EXPECT_EQ(list.findContaining(0x1800), &list.at(0));
     EXPECT_EQ(list.findContaining(0x4000), nullptr);
     EXPECT_NE(list.findContaining(0x1000, 0x1FFF), nullptr);
     EXPECT_EQ(list.findContaining(0x1000, 0x2000), nullptr);
@@ -70,9 +65,9 @@ TEST(AddressRangeListTest, Lookups)
     EXPECT_FALSE(list.covers(0x3800, 0x5800));  // gap
     EXPECT_TRUE(list.covers(0x5000, 0x5000));
 
-    EXPECT_EQ(list.count(), 4);
     EXPECT_EQ(list.totalLength(), 0x4000u);
     EXPECT_EQ(list.totalLength(true), 0x5000u);
+    EXPECT_EQ(AddressRangeList().totalLength(true), 0u);
 }
 
 TEST(AddressRangeListTest, ListAgainstList)
@@ -93,20 +88,6 @@ TEST(AddressRangeListTest, ListAgainstList)
     AddressRangeList elsewhere;
     elsewhere.insert(0x10000, 0x1FFFFFFF);
     EXPECT_FALSE(map.intersectsAny(elsewhere));
-}
-
-TEST(AddressRangeListTest, RemoveClosesTheGap)
-{
-    AddressRangeList list;
-    list.insert(1, 1);
-    list.insert(2, 2);
-    list.insert(3, 3);
-    list.remove(1);
-    list.remove(7);
-    ASSERT_EQ(list.count(), 2);
-    EXPECT_EQ(list.at(1).start(), 3u);
-    EXPECT_EQ(list.totalLength(), 2u);
-    EXPECT_EQ(AddressRangeList().totalLength(true), 0u);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "loadfile/loadfilelist.h"
 
+#include <gmock/gmock.h>
+
 namespace {
 
 class LoadFileListTest : public LoadFileTest
@@ -9,9 +11,7 @@ class LoadFileListTest : public LoadFileTest
 protected:
     LoadFileInterface *listing(const QByteArray &text)
     {
-        write(QString("f%1.lst").arg(m_files.size()), text);
-        m_files.push_back(LoadFileFactory().create(
-            path(QString("f%1.lst").arg(m_files.size())), "hex"));
+        m_files.push_back(load("hex", text));  // read whole: the next file may reuse its name
         return m_files.back().get();
     }
     std::vector<std::unique_ptr<LoadFileInterface>> m_files;
@@ -51,14 +51,6 @@ TEST_F(LoadFileListTest, OverlapNeedsACommonAddress)
     }
 }
 
-TEST_F(LoadFileListTest, SectionByteCounterGrows)
-{
-    const quint64 before = LoadFileSectionInterface::bytesConstructed();
-    auto file = load("bin", "0123456789");
-    file->sections();
-    EXPECT_EQ(LoadFileSectionInterface::bytesConstructed() - before, 10u);
-}
-
 // A load file whose sections cannot be built.
 class UnreadableLoadFile : public StandardLoadFile
 {
@@ -69,14 +61,11 @@ public:
 TEST(StandardLoadFileTest, UnreadableSectionsThrow)
 {
     UnreadableLoadFile file;
-    try {
-        file.sections();
-        ADD_FAILURE();
-    } catch (const HException &error) {
-        EXPECT_EQ(error.message(), "cannot read sections from load file");
-    }
-    EXPECT_THROW(file.sortSections(), HException);
-    EXPECT_THROW(file.makeContiguous(0), HException);
+    const auto fails = testing::ThrowsMessage<HException>(
+        testing::StrEq("cannot read sections from load file"));
+    EXPECT_THAT([&] { file.sections(); }, fails);
+    EXPECT_THAT([&] { file.sortSections(); }, fails);
+    EXPECT_THAT([&] { file.makeContiguous(0); }, fails);
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "loadfiletestsupport.h"
 
-#include "loadfile/binaryloadfile.h"
-
 namespace {
 
 std::string repeated(const char *text, int count)

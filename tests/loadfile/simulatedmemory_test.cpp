@@ -4,7 +4,7 @@
 
 namespace {
 
-AddressRangeList ram()
+AddressRangeList ramAndRom()
 {
     AddressRangeList list;
     list.insert(0x1000, 0x1FFF, AccessKind::ReadWrite, "ram");
@@ -12,46 +12,37 @@ AddressRangeList ram()
     return list;
 }
 
-TEST(SimulatedMemoryTest, AccessMustFitInOneRange)
+TEST(SimulatedMemoryTest, AccessMustFitInOneRangeAndFollowsTheByteOrder)
 {
-    SimulatedMemory memory(ram());
-    EXPECT_FALSE(memory.write32(0x1FFE, 0x12345678));
-    EXPECT_TRUE(memory.write32(0x1FFC, 0x12345678));
+    SimulatedMemory little(ramAndRom());
+    EXPECT_FALSE(little.write32(0x1FFE, 0x12345678));
+    EXPECT_TRUE(little.write32(0x1FFC, 0x12345678));
     quint8 byte = 0;
-    EXPECT_TRUE(memory.readByte(0x1FFC, &byte));
+    EXPECT_TRUE(little.readByte(0x1FFC, &byte));
     EXPECT_EQ(byte, 0x78);
-    EXPECT_FALSE(memory.readByte(0x0FFF, &byte));
-    EXPECT_FALSE(memory.writeByte(0x2000, 1));
-    EXPECT_EQ(memory.range(0).name(), QString());
+    EXPECT_FALSE(little.readByte(0x0FFF, &byte));
+    EXPECT_FALSE(little.writeByte(0x2000, 1));
+    SimulatedMemory big(ramAndRom(), bigEndianOrder);
+    EXPECT_TRUE(big.write16(0x1000, 0x1234));
+    EXPECT_TRUE(big.readByte(0x1000, &byte));
+    EXPECT_EQ(byte, 0x12);
+    quint32 word = 0;
+    big.write(0x8010, 4, "\x01\x02\x03\x04");
+    EXPECT_TRUE(big.read32(0x8010, &word));
+    EXPECT_EQ(word, 0x01020304u);
+    quint16 half = 0;
+    EXPECT_FALSE(big.read16(0x80FF, &half));
 }
 
 TEST(SimulatedMemoryTest, FillMarksOnlyReadWriteRanges)
 {
-    SimulatedMemory memory(ram());
+    SimulatedMemory memory(ramAndRom());
     memory.writeByte(0x8000, 0x5A);
     memory.fill();
-    quint8 byte = 0;
-    memory.readByte(0x1000, &byte);
-    EXPECT_EQ(byte, 0xCD);
-    memory.readByte(0x8000, &byte);
-    EXPECT_EQ(byte, 0x5A);
-    memory.readByte(0x8001, &byte);
-    EXPECT_EQ(byte, 0x00);
-}
-
-TEST(SimulatedMemoryTest, IntegersFollowTheByteOrder)
-{
-    SimulatedMemory memory(ram(), bigEndianOrder);
-    EXPECT_TRUE(memory.write16(0x1000, 0x1234));
-    quint8 bytes[2];
-    memory.read(0x1000, 2, bytes);
-    EXPECT_EQ(bytes[0], 0x12);
-    quint32 word = 0;
-    memory.write(0x1010, 4, "\x01\x02\x03\x04");
-    EXPECT_TRUE(memory.read32(0x1010, &word));
-    EXPECT_EQ(word, 0x01020304u);
-    quint16 half = 0;
-    EXPECT_FALSE(memory.read16(0x80FF, &half));
+    quint8 bytes[3] = {};
+    memory.readByte(0x1000, &bytes[0]);
+    memory.read(0x8000, 2, &bytes[1]);
+    EXPECT_EQ(QByteArray(reinterpret_cast<char *>(bytes), 3), QByteArray("\xCD\x5A\x00", 3));
 }
 
 TEST(SimulatedMemoryTest, AddedRangeAndFirstMatchWins)
@@ -64,7 +55,6 @@ TEST(SimulatedMemoryTest, AddedRangeAndFirstMatchWins)
     EXPECT_TRUE(memory.read(0x6, 4, bytes));  // still in the first range
     EXPECT_EQ(bytes[2], 0xAA);
     EXPECT_TRUE(memory.read(0x10, 4, bytes));  // only the second range holds it
-    EXPECT_EQ(memory.rangeCount(), 2);
 }
 
 TEST(SimulatedTargetTest, SpacesAreSeparate)
