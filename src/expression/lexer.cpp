@@ -45,22 +45,19 @@ void Lexer::addToken(std::unique_ptr<LexerToken> token)
     m_candidatesValid = false;
 }
 
-const std::vector<const LexerToken *> &Lexer::candidates(QChar c)
+void Lexer::buildCandidates()
 {
-    if (!m_candidatesValid) {
-        m_allTokens.clear();
-        for (const auto &token : m_tokens)
-            m_allTokens.push_back(token.get());
-        for (ushort u = 0; u < 128; ++u) {
-            m_candidates[u].clear();
-            for (const LexerToken *token : m_allTokens) {
-                if (token->canStartWith(QChar(u)))
-                    m_candidates[u].push_back(token);
-            }
+    m_allTokens.clear();
+    for (const auto &token : m_tokens)
+        m_allTokens.push_back(token.get());
+    for (ushort u = 0; u < 128; ++u) {
+        m_candidates[u].clear();
+        for (const LexerToken *token : m_allTokens) {
+            if (token->canStartWith(QChar(u)))
+                m_candidates[u].push_back(token);
         }
-        m_candidatesValid = true;
     }
-    return c.unicode() < 128 ? m_candidates[c.unicode()] : m_allTokens;
+    m_candidatesValid = true;
 }
 
 const QString &Lexer::text() const
@@ -85,16 +82,6 @@ void Lexer::next()
     do {
         readToken();
     } while (m_code == int(Token::Space));
-}
-
-const QString &Lexer::currentText() const
-{
-    return m_pending.empty() ? m_input : m_pending.back().text;
-}
-
-int &Lexer::currentPosition()
-{
-    return m_pending.empty() ? m_position : m_pending.back().position;
 }
 
 // Reads one token, spaces included. A used-up substitution text gives way to the text

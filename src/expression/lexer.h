@@ -95,9 +95,20 @@ private:
         int position;
     };
     void readToken();
-    const QString &currentText() const;
-    int &currentPosition();
-    const std::vector<const LexerToken *> &candidates(QChar c);
+    // The text being read (the input or the innermost substitution) and its position.
+    const QString &currentText() const
+    {
+        return m_pending.empty() ? m_input : m_pending.back().text;
+    }
+    int &currentPosition() { return m_pending.empty() ? m_position : m_pending.back().position; }
+    /// The recognisers to try at a position holding `c`, in table order.
+    const std::vector<const LexerToken *> &candidates(QChar c)
+    {
+        if (!m_candidatesValid)
+            buildCandidates();
+        return c.unicode() < 128 ? m_candidates[c.unicode()] : m_allTokens;
+    }
+    void buildCandidates();
 
     QString m_input;
     int m_position = 0;

@@ -23,6 +23,8 @@ CategoryLexerToken::CategoryLexerToken(int code, int precedence, QChar::Category
                                        int maxLength)
     : LexerToken(code, precedence), m_category(category), m_maxLength(maxLength)
 {
+    for (ushort u = 0; u < 128; ++u)
+        m_ascii[u] = QChar(u).category() == category;
 }
 
 QString CategoryLexerToken::match(const QString &input, int position) const
@@ -35,7 +37,7 @@ int CategoryLexerToken::matchLength(const QString &input, int position) const
     int end = position;
     const int limit = m_maxLength > 0 ? std::min(input.size(), position + m_maxLength)
                                       : input.size();
-    while (end < limit && input.at(end).category() == m_category)
+    while (end < limit && belongs(input.at(end)))
         ++end;
     return end - position;
 }
@@ -170,27 +172,75 @@ bool RegularExpressionLexerToken::compile(const QString &pattern)
         }
         m_steps.push_back(step);
     }
+    analyseSteps();
     return !m_steps.empty();
 }
 
+// A step need not give characters back when backtracking cannot find another match:
+// its count is fixed, or the steps after it may all match nothing (the first try then
+// succeeds), or no character it takes is one that the following steps, up to the first
+// required one, could start with. In the last case a shorter count leaves one of the
+// step's own characters next, which the rest could only match by matching nothing, and
+// that they would have done after the greedy count already. Every pattern of the
+// C-style table is possessive throughout, so it matches in one pass without recursion.
+//
+// The optional steps at the end (the U?L?L?u?l?l? of an integer) are told what any of
+// them accepts, so that the usual blank or operator after a number ends the match at
+// once instead of being tried against each of them.
+void RegularExpressionLexerToken::analyseSteps()
+{
+    for (size_t i = 0; i < m_steps.size(); ++i) {
+        Step &step = m_steps[i];
+        bool restOptional = true;
+        bool clash = false;
+        for (size_t j = i + 1; j < m_steps.size() && restOptional; ++j) {
+            clash = clash || step.overlaps(m_steps[j]);
+            restOptional = m_steps[j].min == 0;
+        }
+        step.possessive = step.min == step.max || restOptional || !clash;
+    }
+    bool optional = true;
+    for (size_t i = m_steps.size(); i-- > 0 && optional;) {
+        Step &step = m_steps[i];
+        optional = step.min == 0;
+        step.optionalTail = optional;
+        step.tailAscii = step.ascii;
+        step.tailDigits = step.digits;
+        if (optional && i + 1 < m_steps.size()) {
+            step.tailAscii |= m_steps[i + 1].tailAscii;
+            step.tailDigits = step.tailDigits || m_steps[i + 1].tailDigits;
+        }
+    }
+}
+
 // Greedy match of the steps from `step` on; answers the matched length or -1. Every
-// step first takes as many characters as it may and gives them back one by one only
-// when the steps after it fail.
+// step first takes as many characters as it may; one that is not possessive gives them
+// back one by one while the steps after it fail.
 int RegularExpressionLexerToken::matchSteps(const QChar *text, int length, size_t step) const
 {
-    if (step == m_steps.size())
-        return 0;
-    const Step &current = m_steps[step];
-    const int limit = current.max < 0 ? length : std::min(length, current.max);
-    int count = 0;
-    while (count < limit && current.accepts(text[count]))
-        ++count;
-    for (; count >= current.min; --count) {
-        const int rest = matchSteps(text + count, length - count, step + 1);
-        if (rest >= 0)
-            return count + rest;
+    int matched = 0;
+    for (; step < m_steps.size(); ++step) {
+        const Step &current = m_steps[step];
+        const int left = length - matched;
+        if (current.optionalTail && (left == 0 || !current.tailAccepts(text[matched])))
+            return matched;
+        const int limit = current.max < 0 ? left : std::min(left, current.max);
+        int count = 0;
+        while (count < limit && current.accepts(text[matched + count]))
+            ++count;
+        if (count < current.min)
+            return -1;
+        if (!current.possessive) {
+            for (; count >= current.min; --count) {
+                const int rest = matchSteps(text + matched + count, left - count, step + 1);
+                if (rest >= 0)
+                    return matched + count + rest;
+            }
+            return -1;
+        }
+        matched += count;
     }
-    return -1;
+    return matched;
 }
 
 QString RegularExpressionLexerToken::match(const QString &input, int position) const

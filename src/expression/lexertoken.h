@@ -44,11 +44,20 @@ public:
     CategoryLexerToken(int code, int precedence, QChar::Category category, int maxLength = 0);
     QString match(const QString &input, int position) const override;
     int matchLength(const QString &input, int position) const override;
-    bool canStartWith(QChar c) const override { return c.category() == m_category; }
+    bool canStartWith(QChar c) const override { return belongs(c); }
 
 private:
+    // ASCII characters are looked up in a table made once; a run of blanks between
+    // tokens then costs no call into the Unicode tables.
+    bool belongs(QChar c) const
+    {
+        const ushort u = c.unicode();
+        return u < 128 ? m_ascii[u] : c.category() == m_category;
+    }
+
     QChar::Category m_category;
     int m_maxLength;
+    std::bitset<128> m_ascii;
 };
 
 /// A double-quoted literal up to the next quote not preceded by a backslash. The text
@@ -90,13 +99,31 @@ private:
         bool digits = false;      // also every Unicode decimal digit (\d)
         int min = 1;
         int max = 1;              // -1: unlimited
+        // Giving characters back can never help the steps after this one, so the
+        // greedy count is the only one to try (see analyseSteps()).
+        bool possessive = false;
+        // This step and all after it may match nothing, and `tailAscii` and `tailDigits`
+        // hold what any of them accepts: a character outside ends the match here.
+        bool optionalTail = false;
+        std::bitset<128> tailAscii;
+        bool tailDigits = false;
         bool accepts(QChar c) const
         {
             const ushort u = c.unicode();
-            return u < 128 ? ascii.test(u) : digits && c.isDigit();
+            return u < 128 ? ascii[u] : digits && c.isDigit();
+        }
+        bool tailAccepts(QChar c) const
+        {
+            const ushort u = c.unicode();
+            return u < 128 ? tailAscii[u] : tailDigits && c.isDigit();
+        }
+        bool overlaps(const Step &other) const
+        {
+            return (ascii & other.ascii).any() || (digits && other.digits);
         }
     };
     bool compile(const QString &pattern);
+    void analyseSteps();
     int matchSteps(const QChar *text, int length, size_t step) const;
 
     std::vector<Step> m_steps;

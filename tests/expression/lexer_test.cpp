@@ -219,7 +219,7 @@ TEST(RegularExpressionLexerTokenTest, CompiledPatternsMatchLikeQRegExp)
 {
     const char *const patterns[] = {"0[Xx][0-9A-Fa-f]*U?L?L?u?l?l?", "0b[0-1]*", "\\d+\\.\\d+",
                                     "\\d+U?L?L?u?l?l?", "[A-Za-z_$][A-Za-z_0-9$]*",
-                                    "@[A-Za-z_0-9]*", "a+b*c?\\.", "[-x]+"};
+                                    "@[A-Za-z_0-9]*", "a+b*c?\\.", "[-x]+", "[0-9a]*a\\d?0"};
     const QString alphabet = QString::fromUtf8("0123456789xXbBuUlL.@_$aAfFgz -\u0663");
     QRandomGenerator random(42);
     for (const char *pattern : patterns) {
