@@ -85,21 +85,24 @@ UserTypePtr ExpressionParser::parseTypeName(const QString &text)
     return type;
 }
 
-// level(n) -> level(n+1) { op(n) level(n+1) }      (n below multiplicative)
-// level(multiplicative) -> unary { op unary }
-// The levels run from commaPrecedence, a whole expression, up; every level is
-// left-associative, assignments included.
+// level(n) -> unary { op(m) level(m+1) }      (n <= m <= multiplicative)
+// Operators of precedence `level` and tighter, by precedence climbing: the operator's
+// right operand takes only tighter operators, so every level is left-associative,
+// assignments included. The result is that of one parse function per level, level(n)
+// -> level(n+1) { op(n) level(n+1) }, without passing through all fourteen levels for
+// every operand.
 ExpressionPtr ExpressionParser::parseLevel(int level)
 {
-    const bool tightest = level >= multiplicativePrecedence;
-    ExpressionPtr left = tightest ? parseUnary() : parseLevel(level + 1);
-    while (m_lexer->precedence() == level) {
+    ExpressionPtr left = parseUnary();
+    for (;;) {
+        const int precedence = m_lexer->precedence();
+        if (precedence < level || precedence > multiplicativePrecedence)
+            return left;
         const Token op = m_lexer->code();
         m_lexer->next();
-        ExpressionPtr right = tightest ? parseUnary() : parseLevel(level + 1);
+        ExpressionPtr right = parseLevel(precedence + 1);
         left = combine(op, std::move(left), std::move(right));
     }
-    return left;
 }
 
 ExpressionPtr ExpressionParser::combine(Token op, ExpressionPtr left, ExpressionPtr right)
@@ -320,16 +323,17 @@ ExpressionPtr ExpressionParser::parseCallArguments(ExpressionPtr function)
     return std::make_unique<CallExpression>(this, std::move(function), std::move(arguments));
 }
 
+// name -> ident { '::' ident }
 ExpressionPtr ExpressionParser::parseIdentifier()
 {
-    QStringList parts{m_lexer->text()};
-    m_lexer->next();
+    QString name = takeIdentifier("identifier expected");
+    if (m_lexer->code() != Token::ColonColon)
+        return std::make_unique<IdentifierExpression>(this, name);
+    QStringList parts{name};
     while (m_lexer->code() == Token::ColonColon) {
         m_lexer->next();
         parts.append(takeIdentifier("identifier expected"));
     }
-    if (parts.size() == 1)
-        return std::make_unique<IdentifierExpression>(this, parts.first());
     return std::make_unique<ScopedIdentifierExpression>(this, parts);
 }
 
