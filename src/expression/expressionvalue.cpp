@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 // Single precision of a double; values beyond its range become infinities rather than
@@ -104,27 +105,27 @@ void ExpressionValue::normalise()
         data |= ~mask;
 }
 
+// Every name is a literal, so that naming a value allocates nothing.
 QString ExpressionValue::typeName() const
 {
-    static const char *const signedNames[] = {"short", nullptr, "int", nullptr, nullptr,
-                                              nullptr, "long long"};
-    static const char *const unsignedNames[] = {"unsigned short", nullptr, "unsigned int",
-                                                nullptr, nullptr, nullptr,
-                                                "unsigned long long"};
     switch (kind) {
     case Kind::Boolean:
         return QStringLiteral("boolean");
     case Kind::Signed:
-        if (size == 1)
-            return typeFlag == byteFlag ? QStringLiteral("byte") : QStringLiteral("char");
-        if (size >= 2 && size <= 8 && signedNames[size - 2])
-            return QLatin1String(signedNames[size - 2]);
+        switch (size) {
+        case 1: return typeFlag == byteFlag ? QStringLiteral("byte") : QStringLiteral("char");
+        case 2: return QStringLiteral("short");
+        case 4: return QStringLiteral("int");
+        case 8: return QStringLiteral("long long");
+        }
         break;
     case Kind::Unsigned:
-        if (size == 1)
-            return QStringLiteral("unsigned char");
-        if (size >= 2 && size <= 8 && unsignedNames[size - 2])
-            return QLatin1String(unsignedNames[size - 2]);
+        switch (size) {
+        case 1: return QStringLiteral("unsigned char");
+        case 2: return QStringLiteral("unsigned short");
+        case 4: return QStringLiteral("unsigned int");
+        case 8: return QStringLiteral("unsigned long long");
+        }
         break;
     case Kind::String:
         return QStringLiteral("string");
@@ -136,15 +137,31 @@ QString ExpressionValue::typeName() const
     return QStringLiteral("unknown");
 }
 
+// The digits of `magnitude` in decimal, after a minus sign when `negative`: the text
+// QString::number gives, written straight into the result.
+static QString decimalText(quint64 magnitude, bool negative)
+{
+    QChar digits[21];   // 20 digits of the largest quint64 and a sign
+    QChar *const end = digits + std::size(digits);
+    QChar *begin = end;
+    do {
+        *--begin = QLatin1Char(char('0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative)
+        *--begin = QLatin1Char('-');
+    return QString(begin, int(end - begin));
+}
+
 QString ExpressionValue::toText() const
 {
     switch (kind) {
     case Kind::Boolean:
         return data ? QStringLiteral("true") : QStringLiteral("false");
     case Kind::Signed:
-        return QString::number(qint64(data));
+        return decimalText(qint64(data) < 0 ? 0 - data : data, qint64(data) < 0);
     case Kind::Unsigned:
-        return QString::number(data);
+        return decimalText(data, false);
     case Kind::String:
         return text;
     case Kind::Marker:
@@ -155,9 +172,14 @@ QString ExpressionValue::toText() const
     return QString();
 }
 
-ExpressionValue ExpressionValue::resolved() const
+ExpressionValue ExpressionValue::resolved() const &
 {
-    ExpressionValue value = *this;
+    return ExpressionValue(*this).resolved();
+}
+
+ExpressionValue ExpressionValue::resolved() &&
+{
+    ExpressionValue value = std::move(*this);
     // A marker yields a value, but one of ours may be built on another; a chain this
     // long means something refers to itself.
     for (int depth = 0; value.isMarker(); ++depth) {

@@ -67,5 +67,8 @@ struct ExpressionValue
     /// Re-normalises `data` to `size` bytes for the value's integer kind.
     void normalise();
     /// The marker resolved to its current value, or a copy of a value that is none.
-    ExpressionValue resolved() const;
+    ExpressionValue resolved() const &;
+    /// The same for a temporary, which is handed on rather than copied when it is no
+    /// marker: node results go this way.
+    ExpressionValue resolved() &&;
 };

@@ -69,8 +69,8 @@ double floatArithmetic(Arithmetic op, double a, double b)
 // The left operand's kind selects the operation: integers (and booleans) stay integers
 // of the left kind and size unless the right operand is floating, in which case the
 // left converts and the result is floating of the left size.
-ExpressionValue arithmetic(Arithmetic op, const ExpressionValue &left,
-                           const ExpressionValue &right)
+// The result is made in place of the left operand, which is taken over.
+ExpressionValue arithmetic(Arithmetic op, ExpressionValue left, const ExpressionValue &right)
 {
     if (left.isString() || left.isMarker() || right.isString())
         fail("unsupported binary numeric operation");
@@ -81,16 +81,15 @@ ExpressionValue arithmetic(Arithmetic op, const ExpressionValue &left,
     const quint64 result = integerArithmetic(op, left, right.data);
     if (left.isBoolean())
         return ExpressionValue::boolean(result != 0);
-    ExpressionValue value = left;
-    value.data = result;
-    value.normalise();
-    return value;
+    left.data = result;
+    left.normalise();
+    return left;
 }
 
 ExpressionValue arithmetic(Arithmetic op, BinaryExpression &node)
 {
-    const ExpressionValue left = node.left().evaluate().resolved();
-    return arithmetic(op, left, node.right().evaluate().resolved());
+    ExpressionValue left = node.left().evaluate().resolved();
+    return arithmetic(op, std::move(left), node.right().evaluate().resolved());
 }
 
 template <class T>
@@ -219,14 +218,15 @@ ExpressionValue ModExpression::evaluate()
 // A pointer or array on the left steps over elements, which only the debugger knows.
 ExpressionValue PlusExpression::evaluate()
 {
-    const ExpressionValue a = left().evaluate();
+    ExpressionValue a = left().evaluate();
     if (a.isMarker() && (parser()->isPointer(a) || parser()->isArray(a))) {
         const ExpressionValue b = right().evaluate().resolved();
         if (b.isInteger())
             return parser()->pointerAdd(a, b);
-        return arithmetic(Arithmetic::Add, a.resolved(), b);
+        return arithmetic(Arithmetic::Add, std::move(a).resolved(), b);
     }
-    return arithmetic(Arithmetic::Add, a.resolved(), right().evaluate().resolved());
+    ExpressionValue resolvedLeft = std::move(a).resolved();
+    return arithmetic(Arithmetic::Add, std::move(resolvedLeft), right().evaluate().resolved());
 }
 
 ExpressionValue MinusExpression::evaluate()
