@@ -6,6 +6,7 @@
 #include "loadfile/memoryblock.h"
 #include "loadfile/memorytarget.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -136,14 +137,19 @@ ExpressionValue DebugExpressionParser::markerFor(const UserTypePtr &type,
     return ExpressionValue::markerValue(std::make_shared<TargetValueMarker>(this, type, location));
 }
 
+void DebugExpressionParser::readMemory(const TargetLocation &location, quint32 size,
+                                       void *destination)
+{
+    if (!m_target->readMemory(location.kind, location.address, size, destination))
+        fail(QStringLiteral("cannot read memory at ") + where(location.kind, location.address));
+}
+
 QByteArray DebugExpressionParser::readBytes(const TargetLocation &location, quint32 size)
 {
     QByteArray bytes;
     if (location.isMemory()) {
         bytes.fill('\0', int(size));
-        if (!m_target->readMemory(location.kind, location.address, size, bytes.data()))
-            fail(QStringLiteral("cannot read memory at ")
-                 + where(location.kind, location.address));
+        readMemory(location, size, bytes.data());
     } else if (location.kind == TargetLocation::registerKind) {
         if (!readRegister(location.registerName, &bytes, nullptr))
             fail(QStringLiteral("unknown register"));
@@ -216,7 +222,14 @@ ExpressionValue DebugExpressionParser::readValue(const UserType &type,
                               m_byteOrder);
         return decode(block, 0, type, location, 0);
     }
-    MemoryBlock block(readBytes(location, type.size()), m_byteOrder);
+    // Scalars, the common case, are read straight into the block that decodes them.
+    MemoryBlock block(type.size(), m_byteOrder);
+    if (location.isMemory()) {
+        readMemory(location, type.size(), block.data());
+    } else {
+        const QByteArray bytes = readBytes(location, type.size());
+        std::copy(bytes.cbegin(), bytes.cend(), block.data());
+    }
     return decode(block, 0, type, location, 0);
 }
 
@@ -392,9 +405,8 @@ ExpressionValue DebugExpressionParser::thisObject()
 
 ExpressionValue DebugExpressionParser::lookupRegister(const QString &name)
 {
-    QByteArray bytes;
     UserTypePtr type;
-    if (!readRegister(name, &bytes, &type) || !type)
+    if (!readRegister(name, nullptr, &type) || !type)
         fail(QStringLiteral("unknown register"));
     TargetLocation location;
     location.kind = TargetLocation::registerKind;

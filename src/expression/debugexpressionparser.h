@@ -127,6 +127,7 @@ public:
 private:
     ExpressionValue symbolMarker(const Symbol &symbol);
     ExpressionValue pointerValue(const UserTypePtr &pointee, quint64 address, quint32 space);
+    void readMemory(const TargetLocation &location, quint32 size, void *destination);
     QByteArray readBytes(const TargetLocation &location, quint32 size);
     void writeBytes(const TargetLocation &location, const QByteArray &bytes);
     ExpressionValue decode(MemoryBlockInterface &block, quint32 offset, const UserType &type,

@@ -5,7 +5,7 @@
 
 #include "loadfile/loadfile.h"
 #include "loadfile/loadfilefactory.h"
-#include "loadfile/memoryblock.h"
+#include "loadfile/valuecodec.h"
 #include "qtx/hexception.h"
 
 #include <QDir>
@@ -170,9 +170,9 @@ bool SimulatedDebugExpressionParser::readRegister(const QString &name, QByteArra
     if (found == m_registers.constEnd())
         return false;
     if (bytes) {
-        MemoryBlock block(found->type->size(), byteOrder());
-        block.writeInteger(found->value, found->type->size());
-        *bytes = block.toByteArray();
+        bytes->resize(int(found->type->size()));
+        ValueCodec::encodeInteger(reinterpret_cast<quint8 *>(bytes->data()), found->value,
+                                  found->type->size(), byteOrder());
     }
     if (type)
         *type = found->type;
@@ -184,8 +184,8 @@ bool SimulatedDebugExpressionParser::writeRegister(const QString &name, const QB
     const auto found = m_registers.find(name);
     if (found == m_registers.end())
         return false;
-    MemoryBlock block(bytes, byteOrder());
-    found->value = block.readInteger(quint32(bytes.size()));
+    found->value = ValueCodec::decodeInteger(reinterpret_cast<const quint8 *>(bytes.constData()),
+                                             quint32(bytes.size()), byteOrder());
     return true;
 }
 

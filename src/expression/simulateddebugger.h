@@ -6,7 +6,6 @@
 #include "loadfile/simulatedmemory.h"
 
 #include <QHash>
-#include <QMap>
 
 #include <vector>
 
@@ -105,7 +104,7 @@ private:
     quint64 m_totalLength = 0;
     std::vector<Symbol> m_symbols;
     QHash<QString, int> m_symbolIndex;
-    QMap<QString, Register> m_registers;
+    QHash<QString, Register> m_registers;
     QHash<QString, UserTypePtr> m_typedefs;
     QHash<QString, UserTypePtr> m_structs;
     QHash<QString, quint64> m_lines;   // "file:line"
