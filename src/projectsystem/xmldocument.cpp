@@ -5,6 +5,7 @@
 #include "xmlwriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 XMLDocument::XMLDocument() = default;
@@ -57,11 +58,15 @@ QByteArray XMLDocument::write(int indent, int wrapWidth) const
     return XMLWriter::write(*this, indent, wrapWidth);
 }
 
-// Written through a save file: a failed write never leaves half a solution behind.
+// Written through a save file (a temporary file in the target's directory, renamed over
+// the target on commit): a failed write never leaves half a solution behind. Renaming
+// over a device or a pipe would replace it with a regular file, so only regular files
+// (or a symbolic link to one, whose target is written) and missing paths are written.
 bool XMLDocument::writeFile(const QString &path, int indent, int wrapWidth)
 {
+    const QFileInfo target(path);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if ((target.exists() && !target.isFile()) || !file.open(QIODevice::WriteOnly)) {
         setError(QStringLiteral("couldn't write %1").arg(path));
         return false;
     }

@@ -47,8 +47,10 @@ public:
     /// The document as text, with `indent` spaces per level and attribute wrapping at
     /// `wrapWidth` columns (0: never wrap).
     QByteArray write(int indent, int wrapWidth) const;
-    /// write() into a file opened for binary writing; on failure the error text is
-    /// "couldn't write <path>" and the file is left as it was.
+    /// write() into a file opened for binary writing, through a temporary file in the
+    /// same directory that is renamed over the target. On failure the error text is
+    /// "couldn't write <path>" and the file is left as it was; a target that exists but
+    /// is no regular file (a directory, a device, a pipe) is refused.
     bool writeFile(const QString &path, int indent, int wrapWidth);
 
     const QString &errorText() const { return m_errorText; }
