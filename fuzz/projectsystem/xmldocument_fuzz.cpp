@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -40,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static StandardProjectSystem system;
     const QByteArray input(reinterpret_cast<const char *>(data), int(size));
     XMLDocument document;
-    document.setElementFactory([&document](const QByteArray &tag) -> XMLElement * {
-        return new ProjectElement(tag, &system, &document);
+    document.setElementFactory([&document](const QByteArray &tag) {
+        return std::make_unique<ProjectElement>(tag, &system, &document);
     });
     if (!document.read(input))
         return 0;

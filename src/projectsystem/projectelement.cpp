@@ -172,15 +172,14 @@ ProjectElement *ProjectElement::ensureConfiguration(const QString &name)
 {
     if (ProjectElement *existing = configuration(name))
         return existing;
-    auto *element = new ProjectElement("configuration", m_projectSystem, m_document);
+    auto element = std::make_unique<ProjectElement>("configuration", m_projectSystem, m_document);
     element->setName(name);
     XMLNode *after = nullptr;
     for (XMLNode *child = firstChild(); child; child = child->nextSibling()) {
         if (child->isElement() && static_cast<ProjectElement *>(child)->isConfiguration())
             after = child;
     }
-    insertChild(element, after);
-    return element;
+    return insertChild(std::move(element), after);
 }
 
 bool ProjectElement::ownPropertyValue(const QString &configurationName,

@@ -37,8 +37,8 @@ const char *SolutionLoadError::what() const noexcept
 Solution::Solution(ProjectSystem *system, const QString &absolutePath)
     : m_system(system), m_path(absolutePath)
 {
-    m_document.setElementFactory([this](const QByteArray &tag) -> XMLElement * {
-        return new ProjectElement(tag, m_system, &m_document);
+    m_document.setElementFactory([this](const QByteArray &tag) {
+        return std::make_unique<ProjectElement>(tag, m_system, &m_document);
     });
 }
 

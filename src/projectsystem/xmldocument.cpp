@@ -11,14 +11,15 @@
 XMLDocument::XMLDocument() = default;
 XMLDocument::~XMLDocument() = default;
 
-XMLElement *XMLDocument::createElement(const QByteArray &tag) const
+std::unique_ptr<XMLElement> XMLDocument::createElement(const QByteArray &tag) const
 {
-    return m_factory ? m_factory(tag) : new XMLElement(tag);
+    return m_factory ? m_factory(tag) : std::make_unique<XMLElement>(tag);
 }
 
-void XMLDocument::setRoot(XMLElement *root)
+XMLElement *XMLDocument::setRoot(std::unique_ptr<XMLElement> root)
 {
-    m_root.reset(root);
+    m_root = std::move(root);
+    return m_root.get();
 }
 
 void XMLDocument::setError(const QString &text, int line, int column)

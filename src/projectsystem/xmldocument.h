@@ -18,7 +18,7 @@ class XMLDocument
 public:
     /// Makes the element for a tag; lets a model (the project tree) choose its own
     /// element classes. The default makes plain XMLElements.
-    using ElementFactory = std::function<XMLElement *(const QByteArray &tag)>;
+    using ElementFactory = std::function<std::unique_ptr<XMLElement>(const QByteArray &tag)>;
 
     XMLDocument();
     ~XMLDocument();
@@ -26,7 +26,7 @@ public:
     XMLDocument &operator=(const XMLDocument &) = delete;
 
     void setElementFactory(const ElementFactory &factory) { m_factory = factory; }
-    XMLElement *createElement(const QByteArray &tag) const;
+    std::unique_ptr<XMLElement> createElement(const QByteArray &tag) const;
 
     const QByteArray &version() const { return m_version; }
     void setVersion(const QByteArray &version) { m_version = version; }
@@ -36,8 +36,8 @@ public:
     void setDocumentType(const QByteArray &name) { m_documentType = name; }
 
     XMLElement *root() const { return m_root.get(); }
-    /// Takes ownership of `root`, destroying the previous root.
-    void setRoot(XMLElement *root);
+    /// Destroys the previous root. Returns the new one.
+    XMLElement *setRoot(std::unique_ptr<XMLElement> root);
 
     /// Replaces the contents with the parsed bytes; false on malformed XML.
     bool read(const QByteArray &bytes);

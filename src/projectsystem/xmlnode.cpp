@@ -44,10 +44,11 @@ XMLElement *XMLNode::nextSiblingElement() const
     return nullptr;
 }
 
-XMLNode *XMLNode::insertChild(XMLNode *child, XMLNode *after)
+void XMLNode::link(std::unique_ptr<XMLNode> owned, XMLNode *after)
 {
-    Q_ASSERT(child && !child->m_parent && isElement());
+    Q_ASSERT(owned && !owned->m_parent && isElement());
     Q_ASSERT(!after || after->m_parent == this);
+    XMLNode *child = owned.release();  // from here on destroyChildren() frees it
     child->m_parent = static_cast<XMLElement *>(this);
     child->m_previous = after;
     child->m_next = after ? after->m_next : m_firstChild;
@@ -60,10 +61,9 @@ XMLNode *XMLNode::insertChild(XMLNode *child, XMLNode *after)
     else
         m_firstChild = child;
     childrenChanged(child);
-    return child;
 }
 
-XMLNode *XMLNode::takeChild(XMLNode *child)
+std::unique_ptr<XMLNode> XMLNode::takeChild(XMLNode *child)
 {
     Q_ASSERT(child && child->m_parent == this);
     if (child->m_previous)
@@ -76,13 +76,14 @@ XMLNode *XMLNode::takeChild(XMLNode *child)
         m_lastChild = child->m_previous;
     child->m_parent = nullptr;
     child->m_next = child->m_previous = nullptr;
+    std::unique_ptr<XMLNode> owned(child);
     childrenChanged(child);
-    return child;
+    return owned;
 }
 
 void XMLNode::removeChild(XMLNode *child)
 {
-    delete takeChild(child);
+    takeChild(child).reset();
 }
 
 QByteArray XMLElement::attribute(const QByteArray &name) const

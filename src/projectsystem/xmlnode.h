@@ -4,13 +4,18 @@
 #include <QMap>
 #include <QString>
 
+#include <memory>
+#include <type_traits>
+
 class XMLDocument;
 class XMLElement;
 
 /// One node of the document model: an element, a run of text, a comment or a character
 /// data section. Nodes form an intrusive tree (parent, first and last child, siblings) so
-/// that the next sibling is found in constant time; a node owns its children and
-/// destroys them without recursion, so a tree of any depth can be freed.
+/// that the next sibling is found in constant time. A node owns its children: they come
+/// in and go out as std::unique_ptr, while the navigation pointers (parent, children,
+/// siblings) never own. A node destroys its subtree without recursion, so a tree of any
+/// depth can be freed.
 class XMLNode
 {
 public:
@@ -35,12 +40,23 @@ public:
     /// The next element after this node among its siblings, or nullptr.
     XMLElement *nextSiblingElement() const;
 
-    /// Takes ownership of `child` and links it after `after` (at the front when
-    /// `after` is nullptr). Returns the child.
-    XMLNode *insertChild(XMLNode *child, XMLNode *after);
-    XMLNode *appendChild(XMLNode *child) { return insertChild(child, m_lastChild); }
-    /// Unlinks `child` and hands its ownership to the caller.
-    XMLNode *takeChild(XMLNode *child);
+    /// Links `child` after `after` (at the front when `after` is nullptr); the child
+    /// then belongs to this node. Returns it, still as its own type, for further use.
+    template <typename Node>
+    Node *insertChild(std::unique_ptr<Node> child, XMLNode *after)
+    {
+        static_assert(std::is_base_of<XMLNode, Node>::value, "children are XMLNodes");
+        Node *node = child.get();
+        link(std::move(child), after);
+        return node;
+    }
+    template <typename Node>
+    Node *appendChild(std::unique_ptr<Node> child)
+    {
+        return insertChild(std::move(child), m_lastChild);
+    }
+    /// Unlinks `child`, one of this node's children, and hands it to the caller.
+    [[nodiscard]] std::unique_ptr<XMLNode> takeChild(XMLNode *child);
     /// Unlinks and destroys `child` with its subtree.
     void removeChild(XMLNode *child);
 
@@ -53,10 +69,13 @@ protected:
     virtual void childrenChanged(XMLNode *child) { (void)child; }
 
 private:
+    void link(std::unique_ptr<XMLNode> child, XMLNode *after);
     void destroyChildren();
 
     Type m_type;
     XMLElement *m_parent = nullptr;
+    // The children are owned through m_firstChild and the m_next chain; the owning
+    // links stay raw so that destroyChildren() can free them without recursion.
     XMLNode *m_firstChild = nullptr;
     XMLNode *m_lastChild = nullptr;
     XMLNode *m_next = nullptr;

@@ -122,7 +122,7 @@ private:
     bool readEndTag();
     bool readText();
     bool readAttributes(XMLElement *element, bool *selfClosing);
-    void append(XMLNode *node);
+    void append(std::unique_ptr<XMLNode> node);
     void closeElement(XMLElement *element);
 
     const char *m_begin;
@@ -165,9 +165,9 @@ bool Parser::fail(const QString &text, const char *at)
     return false;
 }
 
-void Parser::append(XMLNode *node)
+void Parser::append(std::unique_ptr<XMLNode> node)
 {
-    m_open.back()->appendChild(node);
+    m_open.back()->appendChild(std::move(node));
 }
 
 bool Parser::run()
@@ -271,9 +271,9 @@ bool Parser::readComment()
     if (!close)
         return fail("unterminated comment", m_p);
     if (!m_open.empty()) {
-        auto *comment = new XMLNode(XMLNode::Type::Comment);
+        auto comment = std::make_unique<XMLNode>(XMLNode::Type::Comment);
         comment->setData(QByteArray(m_p + 4, int(close - m_p - 4)));
-        append(comment);
+        append(std::move(comment));
     }
     m_p = close + 3;
     return true;
@@ -286,9 +286,9 @@ bool Parser::readCharacterData()
         return fail("unterminated character data", m_p);
     if (m_open.empty())
         return fail("character data outside the root element", m_p);
-    auto *section = new XMLNode(XMLNode::Type::CData);
+    auto section = std::make_unique<XMLNode>(XMLNode::Type::CData);
     section->setData(QByteArray(m_p + 9, int(close - m_p - 9)));
-    append(section);
+    append(std::move(section));
     m_p = close + 3;
     return true;
 }
@@ -304,13 +304,11 @@ bool Parser::readStartTag()
         return fail("content after the root element", start);
     if (int(m_open.size()) >= XMLReader::maxDepth)
         return fail("elements nested too deeply", start);
-    XMLElement *element =
+    std::unique_ptr<XMLElement> created =
         m_document->createElement(QByteArray(m_p + 1, int(nameEnd - m_p - 1)));
-    element->setLine(lineAt(start));
-    if (m_open.empty())
-        m_document->setRoot(element);
-    else
-        append(element);
+    created->setLine(lineAt(start));
+    XMLElement *element = m_open.empty() ? m_document->setRoot(std::move(created))
+                                         : m_open.back()->appendChild(std::move(created));
     m_p = nameEnd;
     bool selfClosing = false;
     if (!readAttributes(element, &selfClosing))
@@ -399,9 +397,9 @@ bool Parser::readText()
     if (!blank) {
         if (m_open.empty())
             return fail("text outside the root element", start);
-        auto *text = new XMLNode(XMLNode::Type::Text);
+        auto text = std::make_unique<XMLNode>(XMLNode::Type::Text);
         text->setData(XMLReader::decode(start, close));
-        append(text);
+        append(std::move(text));
     }
     m_p = close;
     return true;
