@@ -12,7 +12,14 @@ class XMLDocument;
 /// What a project-tree element is, decided once from its tag. Elements with other tags
 /// ("import", "propertygroup", ...) have no kind: they keep their tag, attributes and
 /// children and are written back unchanged.
-enum class NodeKind { None = -1, Solution = 0, Configuration = 1, Project = 2, Folder = 3, File = 4 };
+enum class NodeKind {
+    None = -1,
+    Solution = 0,
+    Configuration = 1,
+    Project = 2,
+    Folder = 3,
+    File = 4,
+};
 
 /// An element of a solution document and a node of the project tree. Its attributes
 /// hold the node's name ("Name", or "file_name" for files) and property values; its
@@ -60,8 +67,9 @@ public:
     void setModified(bool modified);
     /// Milliseconds since the epoch of the last modification (0: never modified).
     qint64 timeStamp() const { return m_timeStamp; }
-    /// A solution element linked in from another file; saving removes the marker and
-    /// the "file_name" attribute that locates it.
+    /// A solution element whose content was read from the file its "file_name" names
+    /// (relative to the file that links it). Saving removes the marker and the
+    /// "file_name", so that the content is written inline.
     bool isLinked() const { return m_linked; }
     void setLinked(bool linked) { m_linked = linked; }
 

@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -32,6 +31,23 @@ private:
     ProjectSystem *m_system;
     bool m_was;
 };
+
+// A linked solution element below the root; the root's own "file_name" (if any) does not
+// move the solution.
+bool isLinkedSolution(const ProjectElement *node)
+{
+    return node->kind() == NodeKind::Solution && node->isLinked() && node->parentNode()
+           && !node->fileName().isEmpty();
+}
+
+// The solution element that stands for the file `node` was read from.
+const ProjectElement *fileSolution(const ProjectElement *node)
+{
+    const ProjectElement *solution = node->solution();
+    while (solution && solution->parentNode() && !isLinkedSolution(solution))
+        solution = solution->parentNode()->solution();
+    return solution;
+}
 
 QString outputExtension(const QString &projectType)
 {
@@ -66,14 +82,8 @@ ProjectSystem::~ProjectSystem()
 
 Solution *ProjectSystem::loadSolution(const QString &path)
 {
+    Solution::checkReadable(path, path);
     const QFileInfo info(path);
-    if (!info.exists())
-        throw SolutionLoadError(path, path + " does not exist");
-    // Only regular files: a device or a pipe could feed the reader without end.
-    QFile probe(path);
-    if (!info.isFile() || !probe.open(QIODevice::ReadOnly))
-        throw SolutionLoadError(path, path + " cannot access");
-    probe.close();
     progress("Loading solution " + info.fileName());
     const QString absolutePath = QDir::cleanPath(info.absoluteFilePath());
     if (findSolution(absolutePath))
@@ -118,6 +128,23 @@ Solution *ProjectSystem::solutionOf(const ProjectElement *node) const
             return solution.get();
     }
     return nullptr;
+}
+
+QString ProjectSystem::solutionFilePath(const ProjectElement *node) const
+{
+    const Solution *solution = solutionOf(node);
+    if (!solution)
+        return QString();
+    std::vector<const ProjectElement *> links;
+    for (const ProjectElement *at = node; at; at = at->parentNode()) {
+        if (isLinkedSolution(at))
+            links.push_back(at);
+    }
+    // Each link's file name counts from the file of the link above it.
+    QString path = solution->path();
+    for (auto it = links.rbegin(); it != links.rend(); ++it)
+        path = QDir::cleanPath(QFileInfo(path).dir().absoluteFilePath((*it)->fileName()));
+    return path;
 }
 
 Solution *ProjectSystem::findSolution(const QString &absolutePath) const
@@ -234,10 +261,12 @@ MacroTable ProjectSystem::baseMacros(const ProjectElement *node,
     table.insert(QStringLiteral("EXE"), QStringLiteral(".elf"));
     table.insert(QStringLiteral("LIB"), QStringLiteral(".a"));
     table.insert(QStringLiteral("OBJ"), QStringLiteral(".o"));
-    if (const Solution *solution = solutionOf(node)) {
-        table.insert(QStringLiteral("SolutionDir"), solution->directory());
-        table.insert(QStringLiteral("SolutionPath"), solution->path());
-        table.insert(QStringLiteral("SolutionName"), solution->root()->name());
+    const QString solutionPath = solutionFilePath(node);
+    if (!solutionPath.isEmpty()) {
+        const ProjectElement *solution = fileSolution(node);
+        table.insert(QStringLiteral("SolutionDir"), QFileInfo(solutionPath).absolutePath());
+        table.insert(QStringLiteral("SolutionPath"), solutionPath);
+        table.insert(QStringLiteral("SolutionName"), solution ? solution->name() : QString());
     }
     if (const ProjectElement *project = node->project())
         table.insert(QStringLiteral("ProjectName"), project->name());
@@ -348,11 +377,16 @@ QStringList ProjectSystem::buildConfigurations(const ProjectElement *solution) c
     return names;
 }
 
+QString ProjectSystem::solutionDirectory(const ProjectElement *node) const
+{
+    const QString path = solutionFilePath(node);
+    return path.isEmpty() ? QDir::currentPath() : QFileInfo(path).absolutePath();
+}
+
 QString ProjectSystem::projectDirectory(const ProjectElement *project,
                                         const QString &configuration) const
 {
-    const Solution *solution = solutionOf(project);
-    const QString solutionDir = solution ? solution->directory() : QDir::currentPath();
+    const QString solutionDir = solutionDirectory(project);
     QString directory = value(project, QStringLiteral("project_directory"), configuration);
     if (m_macros && directory.contains(QLatin1Char(MacroService::introducer)))
         directory = m_macros->expand(baseMacros(project, configuration), directory, true, true);
@@ -367,8 +401,7 @@ QString ProjectSystem::absoluteFileName(const ProjectElement *node,
     if (project) {
         base = projectDirectory(project, configuration);
     } else {
-        const Solution *solution = solutionOf(node);
-        base = solution ? solution->directory() : QDir::currentPath();
+        base = solutionDirectory(node);
     }
     if (node->kind() != NodeKind::File)
         return base;

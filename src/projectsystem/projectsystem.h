@@ -55,14 +55,24 @@ public:
 
     // --- Solutions -----------------------------------------------------------------
 
-    /// Loads a solution file; throws SolutionLoadError. The solution stays owned here.
+    /// Loads a solution file with the solution files it links; throws SolutionLoadError.
+    /// The solution stays owned here.
     Solution *loadSolution(const QString &path);
+    /// Whether loading runs the "load_command" of a solution and of the solutions it
+    /// links (through runLoadCommand()). On by default; tools turn it off for files they
+    /// do not trust.
+    bool runsLoadCommands() const { return m_runLoadCommands; }
+    void setRunLoadCommands(bool run) { m_runLoadCommands = run; }
     void closeSolution(Solution *solution);
     std::vector<Solution *> solutions() const;
     /// The loaded solution whose file is `absolutePath`, or nullptr.
     Solution *findSolution(const QString &absolutePath) const;
     /// The loaded solution that holds `node`, or nullptr.
     Solution *solutionOf(const ProjectElement *node) const;
+    /// The file `node` was read from: for a node of a linked solution the linked file,
+    /// otherwise the path of its loaded solution (empty when there is none). The
+    /// solution macros and relative project and file names count from this file.
+    QString solutionFilePath(const ProjectElement *node) const;
 
     // --- Properties ----------------------------------------------------------------
 
@@ -98,9 +108,9 @@ public:
                                         const QString &configuration) const;
 
     /// The macros of a node in a configuration: Configuration, SolutionDir,
-    /// SolutionName, SolutionPath, ProjectDir, ProjectName, OutDir, IntDir, OutputExt,
-    /// EXE, LIB, OBJ and, for files, InputPath, InputDir, InputFileName, InputName and
-    /// InputExt.
+    /// SolutionName, SolutionPath (of the file the node was read from), ProjectDir,
+    /// ProjectName, OutDir, IntDir, OutputExt, EXE, LIB, OBJ and, for files, InputPath,
+    /// InputDir, InputFileName, InputName and InputExt.
     MacroTable macros(const ProjectElement *node, const QString &configuration) const;
     /// Expands `text` with the node's macros, then the service's global and system ones.
     QString expand(const ProjectElement *node, const QString &configuration,
@@ -168,6 +178,8 @@ private:
     /// project directory and file names can use them without recursion.
     MacroTable baseMacros(const ProjectElement *node, const QString &configuration) const;
     QString projectDirectory(const ProjectElement *project, const QString &configuration) const;
+    /// The directory of solutionFilePath(), or the current directory without a solution.
+    QString solutionDirectory(const ProjectElement *node) const;
 
     std::unique_ptr<MacroService> m_ownMacros;
     MacroService *m_macros;
@@ -178,6 +190,7 @@ private:
     QString m_activeConfiguration;
     int m_targetNumber = 8;
     bool m_tracking = true;
+    bool m_runLoadCommands = true;
     bool m_closing = false;
 };
 

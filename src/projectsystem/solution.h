@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <memory>
@@ -48,24 +49,40 @@ struct SolutionLoadWarning
 
 /// One loaded solution file: its document, whose root element is the solution node, and
 /// the warnings of its load. Owned by the project system.
+///
+/// A solution element below the root with a "file_name" links another solution file:
+/// loading reads that file with the same checks and messages (which then name the
+/// linked file), moves its root's children below the linking element and marks that
+/// element linked. Linked files may link further files; a file that links itself,
+/// directly or through others, is refused, and so is linking deeper than maxLinkDepth
+/// files or more than maxLinkedFiles files in one load.
 class Solution
 {
 public:
     static constexpr int indentUnit = 2;
     static constexpr int wrapWidth = 75;
     static constexpr const char *documentTypeName = "TessaStudio_Project_File";
+    static constexpr int maxLinkDepth = 16;
+    static constexpr int maxLinkedFiles = 256;
 
     Solution(ProjectSystem *system, const QString &absolutePath);
     ~Solution();
     Solution(const Solution &) = delete;
     Solution &operator=(const Solution &) = delete;
 
-    /// Reads, checks and builds the tree; throws SolutionLoadError. `displayName` is the
-    /// path as the caller gave it, used in the messages.
+    /// Reads, checks and builds the tree, running the load commands of the solution
+    /// and of the files it links when the project system says so, and linking nested
+    /// solutions; throws SolutionLoadError. `displayName` is the path as the caller gave
+    /// it, used in the messages.
     void load(const QString &displayName);
+    /// Throws SolutionLoadError "<displayName> does not exist" or "<displayName> cannot
+    /// access" (also for anything but a regular file) unless `path` can be read.
+    static void checkReadable(const QString &path, const QString &displayName,
+                              const QString &detail = QString());
 
-    /// Writes the tree to the solution's path; on failure returns false and
-    /// errorText() says why ("Can't open <path> for writing").
+    /// Writes the tree to the solution's path, with linked solutions inline; on failure
+    /// returns false and errorText() says why ("Can't open <path> for writing"), and the
+    /// file on disk is left as it was.
     bool save();
     /// save() to another path, which becomes the solution's path on success.
     bool saveAs(const QString &path);
@@ -81,12 +98,20 @@ public:
     void setUnmodified();
 
 private:
-    void runLoadCommands(const QString &displayName);
+    std::unique_ptr<XMLElement> createNode(const QByteArray &tag);
+    void readDocument(XMLDocument &document, const QString &path, const QString &displayName);
+    void runLoadCommands(const XMLElement &source, const ProjectElement *node,
+                         const QString &directory, const QString &displayName);
+    void linkSolutions(ProjectElement *top, const QString &filePath, QStringList &chain);
+    void linkSolution(ProjectElement *element, const QString &includingPath,
+                      QStringList &chain);
     void checkAttributes();
+    void unlinkSolutions();
 
     ProjectSystem *m_system;
     QString m_path;
     XMLDocument m_document;
     QList<SolutionLoadWarning> m_warnings;
     QString m_errorText;
+    int m_linkedFiles = 0;
 };

@@ -1,12 +1,12 @@
 #include "projectsystem/projectelement.h"
 #include "projectsystem/projectsystem.h"
 #include "projectsystem/solution.h"
-#include "qtx/hexception.h"
 
 #include "testsupport.h"
 
 #include <QDir>
-#include <QFile>
+
+#include <vector>
 
 namespace {
 
@@ -15,221 +15,322 @@ const QByteArray header = "<!DOCTYPE TessaStudio_Project_File>\n";
 class SolutionTest : public TempDirTest
 {
 protected:
-    // Loads `text` written to `name`, returning the error the load raised.
-    SolutionLoadError loadError(const QString &name, const QByteArray &text)
-    {
-        write(name, text);
-        try {
-            m_system.loadSolution(path(name));
-        } catch (const SolutionLoadError &error) {
-            return error;
-        }
-        ADD_FAILURE() << "no SolutionLoadError for " << text.constData();
-        return SolutionLoadError(QString(), QString());
-    }
-
     Solution *load(const QString &name, const QByteArray &text)
     {
         write(name, text);
         return m_system.loadSolution(path(name));
     }
 
+    // The error that loading `name` in the test's directory raises.
+    SolutionLoadError loadError(const QString &name) { return loadErrorAt(path(name)); }
+    SolutionLoadError loadErrorAt(const QString &file)
+    {
+        try {
+            m_system.loadSolution(file);
+        } catch (const SolutionLoadError &error) {
+            return error;
+        }
+        ADD_FAILURE() << "no SolutionLoadError for " << file.toStdString();
+        return SolutionLoadError(QString(), QString());
+    }
+
+    // "@" stands for the test's directory.
+    QString inDir(const char *text) const { return QString(text).replace("@", dir()); }
+
+    QStringList children(const ProjectElement *node) const
+    {
+        QStringList descriptions;
+        for (ProjectElement *child = node->firstChildNode(); child;
+             child = child->nextSiblingNode()) {
+            descriptions.append(child->description());
+        }
+        return descriptions;
+    }
+
     StandardProjectSystem m_system;
 };
 
-} // namespace
+// --- Load errors --------------------------------------------------------------------------
 
-TEST_F(SolutionTest, MissingFileDoesNotExist)
+struct LoadErrorCase
 {
-    const QString missing = path("missing.hzp");
-    try {
-        m_system.loadSolution(missing);
-        FAIL();
-    } catch (const SolutionLoadError &error) {
-        EXPECT_EQ(error.message(), missing + " does not exist");
-        EXPECT_EQ(error.fileName(), missing);
-        EXPECT_EQ(error.line(), 0);
-        EXPECT_EQ(error.column(), -1);
-    }
+    const char *name;
+    QByteArray main;   // loaded as main.hzp; "-" for none
+    QByteArray other;  // written as other.hzp unless empty
+    const char *message;
+    const char *fileName;
+    const char *detail;  // contained in the error's detail
+};
+
+class SolutionLoadErrorTest : public SolutionTest,
+                              public testing::WithParamInterface<LoadErrorCase>
+{
+};
+
+TEST_P(SolutionLoadErrorTest, RefusesNamingTheFile)
+{
+    if (GetParam().main != "-")
+        write("main.hzp", GetParam().main);
+    if (!GetParam().other.isEmpty())
+        write("other.hzp", GetParam().other);
+    const SolutionLoadError error = loadError("main.hzp");
+    EXPECT_EQ(error.message(), inDir(GetParam().message));
+    EXPECT_EQ(error.fileName(), inDir(GetParam().fileName));
+    EXPECT_TRUE(error.detail().contains(inDir(GetParam().detail))) << error.text().toStdString();
+    EXPECT_TRUE(m_system.solutions().empty());
 }
+
+const char *const notOurs = "@/main.hzp not a solution file";
+const char *const malformed = "@/main.hzp is a malformed solution file (bad XML)";
+const QByteArray linkOther = header + "<solution>\n\n  <solution file_name=\"other.hzp\" />\n"
+                                      "</solution>\n";
+const QByteArray command = header + "<solution load_command=";
+
+INSTANTIATE_TEST_SUITE_P(All, SolutionLoadErrorTest, testing::Values(
+    LoadErrorCase{"Missing", "-", "", "@/main.hzp does not exist", "@/main.hzp", ""},
+    LoadErrorCase{"OtherDocumentType", "<!DOCTYPE TessaStudio_Settings_File>\n<solution/>", "",
+                  notOurs, "@/main.hzp", ""},
+    LoadErrorCase{"Empty", "", "", notOurs, "@/main.hzp", ""},
+    LoadErrorCase{"OtherTypeAndBroken", "<!DOCTYPE Other>\n<a><b></a>", "", notOurs,
+                  "@/main.hzp", ""},
+    LoadErrorCase{"RootNotSolution", header + "<project/>", "", malformed, "@/main.hzp",
+                  "the root element is not a solution element"},
+    LoadErrorCase{"Unclosed", header + "<solution><project>", "", malformed, "@/main.hzp",
+                  "element 'project' not closed"},
+    LoadErrorCase{"DeeplyNested", header + QByteArray("<solution>").repeated(5000), "",
+                  malformed, "@/main.hzp", "elements nested too deeply"},
+    LoadErrorCase{"CommandCrashing", command + "\"kill -SEGV $$$$\" />", "",
+                  "solution load command failed (crashed): kill -SEGV $$", "@/main.hzp", ""},
+    LoadErrorCase{"CommandNotFound", command + "\"true &amp;&amp; no-such-command x\" />", "",
+                  "solution load command \"no-such-command x\" not found", "@/main.hzp", ""},
+    LoadErrorCase{"CommandFailing", command + "\"sh -c 'exit 3'\" />", "",
+                  "solution load command failed (exit status 3): sh -c 'exit 3'", "@/main.hzp",
+                  ""},
+    LoadErrorCase{"LinkedFileMissing", linkOther, "", "@/other.hzp does not exist",
+                  "@/other.hzp", "linked from @/main.hzp, line 4"},
+    LoadErrorCase{"LinkedFileNotOurs", linkOther, "<solution/>",
+                  "@/other.hzp not a solution file", "@/other.hzp", ""},
+    LoadErrorCase{"LinkedFileMalformed", linkOther, header + "<solution>\n</project>",
+                  "@/other.hzp is a malformed solution file (bad XML)", "@/other.hzp",
+                  "tagName mismatch"},
+    LoadErrorCase{"LinkedCommandFailing", linkOther, command + "\"exit 4\" />",
+                  "solution load command failed (exit status 4): exit 4", "@/other.hzp", ""},
+    LoadErrorCase{"LinksItself", header + "<solution>\n<solution file_name=\"./main.hzp\"/>"
+                                          "</solution>", "",
+                  "@/main.hzp is linked in a cycle (main.hzp -> main.hzp)", "@/main.hzp",
+                  "linked from @/main.hzp, line 3"},
+    LoadErrorCase{"LinksInACycle", linkOther,
+                  header + "<solution><project><solution file_name=\"sub/../main.hzp\"/>"
+                           "</project></solution>",
+                  "@/main.hzp is linked in a cycle (main.hzp -> other.hzp -> main.hzp)",
+                  "@/main.hzp", "linked from @/other.hzp, line 2"}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SolutionTest, DirectoriesAndDevicesCannotAccess)
 {
     QDir().mkpath(path("dir.hzp"));
     for (const QString &name : {path("dir.hzp"), QString("/dev/zero")}) {
-        try {
-            m_system.loadSolution(name);
-            FAIL();
-        } catch (const SolutionLoadError &error) {
-            EXPECT_EQ(error.message(), name + " cannot access");
-        }
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(loadErrorAt(name).message(), name + " cannot access");
     }
 }
 
-TEST_F(SolutionTest, OtherDocumentTypesAreNotSolutionFiles)
+TEST_F(SolutionTest, MalformedXmlNamesLineColumnAndFault)
 {
-    const QByteArray texts[] = {
-        "<!DOCTYPE TessaStudio_Settings_File>\n<solution Name=\"S\"/>\n",
-        "<solution Name=\"S\"/>\n",
-        QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00", 10),
-        "",
-        "<!DOCTYPE TessaStudio_Settings_File>\n<a><b></a>",
-    };
-    for (const QByteArray &text : texts) {
-        const SolutionLoadError error = loadError("x.hzp", text);
-        EXPECT_EQ(error.message(), path("x.hzp") + " not a solution file");
-    }
-}
-
-TEST_F(SolutionTest, MalformedXmlNamesLineAndFault)
-{
-    const SolutionLoadError error =
-        loadError("bad.hzp", header + "<solution>\n  <project Name=\"P\">\n  </folder>\n"
-                                      "</solution>\n");
-    EXPECT_EQ(error.message(), path("bad.hzp") + " is a malformed solution file (bad XML)");
-    EXPECT_EQ(error.line(), 4);
-    EXPECT_EQ(error.column(), 3);
-    EXPECT_EQ(error.detail(), QString("tagName mismatch"));
+    write("bad.hzp", header + "<solution>\n  <project Name=\"P\">\n  </folder>\n</solution>\n");
+    const SolutionLoadError error = loadError("bad.hzp");
     EXPECT_EQ(error.text(), path("bad.hzp") + " is a malformed solution file (bad XML): "
                                               "line 4, column 3: tagName mismatch");
-}
-
-TEST_F(SolutionTest, MalformedInputNeverCrashes)
-{
-    QByteArray deep = header;
-    for (int i = 0; i < 10000; ++i)
-        deep += "<solution>";
-    const QByteArray texts[] = {
-        deep,
-        header + "<solution Name=\"" + QByteArray(1 << 20, 'n'),
-        header + "<solution><project Name=\"P\"></solution>",
-        header + "<solution>\x01\x02\x03<<<&&&;</solution>",
-        header + "<solution><",
-    };
-    for (const QByteArray &text : texts) {
-        const SolutionLoadError error = loadError("m.hzp", text);
-        EXPECT_EQ(error.message(), path("m.hzp") + " is a malformed solution file (bad XML)");
-        EXPECT_FALSE(error.detail().isEmpty());
-    }
-    EXPECT_TRUE(m_system.solutions().empty());
-}
-
-TEST_F(SolutionTest, RootMustBeSolution)
-{
-    const SolutionLoadError error = loadError("p.hzp", header + "<project Name=\"P\"/>\n");
-    EXPECT_EQ(error.message(), path("p.hzp") + " is a malformed solution file (bad XML)");
 }
 
 TEST_F(SolutionTest, SecondLoadOfSameFileIsRefused)
 {
     load("s.hzp", header + "<solution Name=\"S\"/>\n");
     const QString relative = QDir::current().relativeFilePath(path("s.hzp"));
-    try {
-        m_system.loadSolution(relative);
-        FAIL();
-    } catch (const SolutionLoadError &error) {
-        EXPECT_EQ(error.message(), relative + " solution already loaded");
-    }
+    EXPECT_EQ(loadErrorAt(relative).message(), relative + " solution already loaded");
     EXPECT_EQ(m_system.solutions().size(), 1u);
 }
 
-TEST_F(SolutionTest, UnknownAttributesAreWarningsNotErrors)
+// A chain of 18 files goes one past the depth limit; ten levels of files that each link
+// the next one twice (a file may be linked more than once) pass the limit on the number
+// of linked files.
+TEST_F(SolutionTest, LinkingIsBoundedInDepthAndCount)
 {
-    Solution *solution = load("w.hzp", header + "<solution Name=\"S\" bogus=\"1\">\n"
-                                                "  <configuration Name=\"Debug\" nope=\"x\" "
-                                                "c_preprocessor_definitions=\"D\" />\n"
-                                                "  <import with_source=\"Yes\" />\n"
-                                                "</solution>\n");
-    ASSERT_EQ(solution->warnings().size(), 2);
+    const auto solution = [](const char *name, int i, int links) {
+        const QByteArray link = "<solution file_name=\"" + QByteArray(name)
+                                + QByteArray::number(i + 1) + ".hzp\"/>";
+        return header + "<solution>" + link.repeated(links) + "</solution>";
+    };
+    for (int i = 0; i <= Solution::maxLinkDepth + 1; ++i) {
+        write(QString("chain%1.hzp").arg(i), solution("chain", i, 1));
+        write(QString("fan%1.hzp").arg(i), solution("fan", i, i < 9 ? 2 : 0));
+    }
+    EXPECT_EQ(loadError("chain0.hzp").message(),
+              path("chain17.hzp") + " is linked more than 16 files deep");
+    const QString fanMessage = loadError("fan0.hzp").message();
+    EXPECT_TRUE(fanMessage.endsWith(" is more than 256 linked files in one load"))
+        << fanMessage.toStdString();
+}
+
+// --- Nested solutions ---------------------------------------------------------------------
+
+class NestedSolutionTest : public SolutionTest
+{
+protected:
+    void SetUp() override
+    {
+        write("main.hzp",
+              header + "<solution Name=\"Main\">\n"
+                       "  <configuration Name=\"Common\" c_preprocessor_definitions=\"MAIN\" />\n"
+                       "  <project Name=\"App\" />\n"
+                       "  <solution file_name=\"sub/lib.hzp\" />\n"
+                       "</solution>\n");
+        write("sub/lib.hzp", m_lib);
+    }
+
+    Solution *loadMain()
+    {
+        Solution *solution = m_system.loadSolution(path("main.hzp"));
+        m_nested = m_system.findProject("LibProject")->parentNode();
+        return solution;
+    }
+
+    const QByteArray m_lib = header
+        + "<solution Name=\"Lib\" load_command=\"touch $(SolutionName).made\" target=\"8\">\n"
+          "  <configuration Name=\"Release\" inherited_configurations=\"Fast\" />\n"
+          "  <configuration Name=\"Common\" c_preprocessor_definitions=\"LIB\" />\n"
+          "  <project Name=\"LibProject\" bogus=\"1\">\n"
+          "    <configuration Name=\"Fast\" gcc_optimization_level=\"Level 3\" />\n"
+          "    <file file_name=\"src/lib.c\" />\n"
+          "  </project>\n"
+          "</solution>\n";
+    ProjectElement *m_nested = nullptr;
+};
+
+TEST_F(NestedSolutionTest, LinkedTreeIsPartOfTheTree)
+{
+    Solution *solution = loadMain();
+    EXPECT_EQ(children(solution->root()),
+              QStringList({"configuration 'Common' of solution 'Main'", "project 'App'",
+                           "solution 'Lib'"}));
+    EXPECT_EQ(children(m_nested),
+              QStringList({"configuration 'Release' of solution 'Lib'",
+                           "configuration 'Common' of solution 'Lib'", "project 'LibProject'"}));
+    EXPECT_TRUE(m_nested->isLinked());
+    EXPECT_EQ(m_nested->kind(), NodeKind::Solution);
+    EXPECT_EQ(m_system.projects(solution->root()).size(), 2u);
+    ASSERT_EQ(solution->warnings().size(), 1);
     EXPECT_EQ(solution->warnings().at(0).message,
-              QString("Can't find property for attribute 'bogus' of solution 'S'"));
-    EXPECT_EQ(solution->warnings().at(0).line, 2);
-    EXPECT_EQ(solution->warnings().at(1).message,
-              QString("Can't find property for attribute 'nope' of configuration 'Debug' "
-                      "of solution 'S'"));
-    EXPECT_EQ(solution->warnings().at(1).line, 3);
+              "Can't find property for attribute 'bogus' of project 'LibProject' in "
+                  + path("sub/lib.hzp"));
+    EXPECT_EQ(solution->warnings().at(0).line, 5);
 }
 
-TEST_F(SolutionTest, LoadCommandsRunWithEnvironmentInSolutionDirectory)
+TEST_F(NestedSolutionTest, ValuesResolveThroughTheNestedSolution)
 {
-    load("l.hzp", header + "<solution Name=\"S\" load_command=\"sh -c 'echo $A-$B &gt; one' "
-                           "&amp;&amp; touch two\" load_command_environment=\"A=x;;B=y\" />\n");
+    loadMain();
+    const ProjectElement *project = m_system.findProject("LibProject");
+    const ProjectElement *file = project->firstChildNode()->nextSiblingNode();
+    EXPECT_EQ(m_system.value(file, "c_preprocessor_definitions", "Debug"), "MAIN;LIB;");
+    EXPECT_EQ(m_system.value(file, "gcc_optimization_level", "Release"), "Level 3");
+    EXPECT_EQ(m_system.value(file, "gcc_optimization_level", "Debug"), "None");
+    // Names in the linked file count from its directory, and its macros name it.
+    EXPECT_EQ(m_system.absoluteFileName(file, "Debug"), path("sub/src/lib.c"));
+    EXPECT_EQ(m_system.macros(file, "Debug").value("SolutionName"), "Lib");
+    EXPECT_EQ(m_system.macros(file, "Debug").value("SolutionDir"), path("sub"));
+    EXPECT_EQ(m_system.macros(m_system.findProject("App"), "Debug").value("SolutionName"),
+              "Main");
+}
+
+TEST_F(NestedSolutionTest, LoadCommandsOfLinkedFilesRunInTheirDirectoryUnlessOff)
+{
+    m_system.setRunLoadCommands(false);
+    Solution *solution = loadMain();
+    EXPECT_TRUE(read("sub/Lib.made").isNull());
+    m_system.closeSolution(solution);
+    m_system.setRunLoadCommands(true);
+    loadMain();
+    EXPECT_FALSE(read("sub/Lib.made").isNull());
+}
+
+TEST_F(NestedSolutionTest, SavingWritesTheLinkedSolutionInline)
+{
+    Solution *solution = loadMain();
+    ASSERT_TRUE(solution->save());
+    EXPECT_FALSE(m_nested->isLinked());
+    EXPECT_EQ(read("main.hzp"),
+              header + "<solution Name=\"Main\" target=\"8\">\n"
+                       "  <configuration Name=\"Common\" c_preprocessor_definitions=\"MAIN\" />\n"
+                       "  <project Name=\"App\" />\n"
+                       "  <solution Name=\"Lib\">\n"
+                       "    <configuration Name=\"Release\" inherited_configurations=\"Fast\" />\n"
+                       "    <configuration Name=\"Common\" c_preprocessor_definitions=\"LIB\" />\n"
+                       "    <project Name=\"LibProject\" bogus=\"1\">\n"
+                       "      <configuration Name=\"Fast\" gcc_optimization_level=\"Level 3\" />\n"
+                       "      <file file_name=\"src/lib.c\" />\n"
+                       "    </project>\n"
+                       "  </solution>\n"
+                       "</solution>\n");
+    EXPECT_EQ(read("sub/lib.hzp"), m_lib);
+}
+
+// --- Load commands ------------------------------------------------------------------------
+
+TEST_F(SolutionTest, LoadCommandsRunWithEnvironmentAndMacrosUnlessOff)
+{
+    const QByteArray text = header + "<solution Name=\"Macro\" load_command=\"sh -c 'echo "
+                                     "$A-$B &gt; one' &amp;&amp; touch $(SolutionName).txt\" "
+                                     "load_command_environment=\"A=x;;B=y\" />\n";
+    m_system.closeSolution(load("s.hzp", text));
     EXPECT_EQ(read("one"), QByteArray("x-y\n"));
-    EXPECT_FALSE(read("two").isNull());
-}
-
-TEST_F(SolutionTest, LoadCommandsSeeSolutionMacros)
-{
-    load("m.hzp", header + "<solution Name=\"Macro\" load_command=\"touch $(SolutionName).txt\" />");
     EXPECT_FALSE(read("Macro.txt").isNull());
+    QFile::remove(path("one"));
+    m_system.setRunLoadCommands(false);
+    load("s.hzp", text);
+    EXPECT_TRUE(read("one").isNull());
+    EXPECT_NO_THROW(load("f.hzp", header + "<solution load_command=\"exit 1\" />"));
 }
 
-TEST_F(SolutionTest, LoadCommandCrashing)
+// --- Saving -------------------------------------------------------------------------------
+
+TEST_F(SolutionTest, SaveWritesTheCanonicalFile)
 {
-    const SolutionLoadError error =
-        loadError("l.hzp", header + "<solution load_command=\"kill -SEGV $$$$\" />\n");
-    EXPECT_EQ(error.message(), QString("solution load command failed (crashed): kill -SEGV $$"));
+    struct Row { const char *name; QByteArray text; int targetNumber; QByteArray saved; };
+    const Row rows[] = {
+        {"SortsAttributesAndAddsTarget",
+         "<?xml version=\"1.0\"?>\n" + header + "<solution z=\"1\" Name=\"S\"><project "
+                                                "Name=\"P\"/><folder/></solution>",
+         8, "<?xml  version=\"1.0\" ?>\n" + header + "<solution Name=\"S\" target=\"8\" z=\"1\">"
+                                                    "\n  <project Name=\"P\" />\n  <folder/>\n"
+                                                    "</solution>\n"},
+        {"KeepsTheTarget", header + "<solution Name=\"A\" target=\"3\"/>", 12,
+         header + "<solution Name=\"A\" target=\"3\" />\n"},
+        {"TakesTheSystemTarget", header + "<solution Name=\"B\"/>", 12,
+         header + "<solution Name=\"B\" target=\"12\" />\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        m_system.setTargetNumber(row.targetNumber);
+        ASSERT_TRUE(load(QString(row.name) + ".hzp", row.text)->save());
+        EXPECT_EQ(read(QString(row.name) + ".hzp"), row.saved);
+    }
 }
 
-TEST_F(SolutionTest, LoadCommandNotFound)
-{
-    const SolutionLoadError error =
-        loadError("l.hzp", header + "<solution load_command=\"true &amp;&amp; "
-                                    "no-such-command-here x\" />\n");
-    EXPECT_EQ(error.message(),
-              QString("solution load command \"no-such-command-here x\" not found"));
-}
-
-TEST_F(SolutionTest, LoadCommandFailing)
-{
-    const SolutionLoadError error =
-        loadError("l.hzp", header + "<solution load_command=\"sh -c 'exit 3'\" />\n");
-    EXPECT_EQ(error.message(),
-              QString("solution load command failed (exit status 3): sh -c 'exit 3'"));
-    EXPECT_TRUE(m_system.solutions().empty());
-}
-
-TEST_F(SolutionTest, SaveAddsTargetAndDocumentTypeAndSortsAttributes)
-{
-    Solution *solution = load("s.hzp", "<?xml version=\"1.0\"?>\n<!DOCTYPE TessaStudio_Project_File>"
-                                       "<solution z_last=\"1\" Name=\"S\"><project "
-                                       "Name=\"P\"/></solution>");
-    EXPECT_TRUE(solution->save());
-    EXPECT_EQ(read("s.hzp"), QByteArray("<?xml  version=\"1.0\" ?>\n"
-                                        "<!DOCTYPE TessaStudio_Project_File>\n"
-                                        "<solution Name=\"S\" target=\"8\" z_last=\"1\">\n"
-                                        "  <project Name=\"P\" />\n"
-                                        "</solution>\n"));
-}
-
-TEST_F(SolutionTest, SaveKeepsExistingTargetAndUsesSystemTarget)
-{
-    Solution *kept = load("a.hzp", header + "<solution Name=\"A\" target=\"3\"/>");
-    m_system.setTargetNumber(12);
-    ASSERT_TRUE(kept->save());
-    EXPECT_EQ(read("a.hzp"), header + "<solution Name=\"A\" target=\"3\" />\n");
-    Solution *set = load("b.hzp", header + "<solution Name=\"B\"/>");
-    ASSERT_TRUE(set->save());
-    EXPECT_EQ(read("b.hzp"), header + "<solution Name=\"B\" target=\"12\" />\n");
-}
-
-TEST_F(SolutionTest, SaveDropsFileNameOfLinkedSolution)
+TEST_F(SolutionTest, SaveDropsFileNameOfLinkedRoot)
 {
     Solution *solution = load("k.hzp", header + "<solution Name=\"K\" file_name=\"k.hzp\" "
                                                 "target=\"8\"/>");
     solution->root()->setLinked(true);
     ASSERT_TRUE(solution->save());
-    EXPECT_FALSE(solution->root()->isLinked());
     EXPECT_EQ(read("k.hzp"), header + "<solution Name=\"K\" target=\"8\" />\n");
 }
 
-TEST_F(SolutionTest, SaveFailureLeavesMessage)
+TEST_F(SolutionTest, FailedSaveLeavesMessageAndPath)
 {
     Solution *solution = load("f.hzp", header + "<solution Name=\"F\"/>");
     EXPECT_FALSE(solution->saveAs(path("no/such/dir/f.hzp")));
-    EXPECT_EQ(solution->errorText(),
-              "Can't open " + QDir::cleanPath(path("no/such/dir/f.hzp")) + " for writing");
-    EXPECT_EQ(solution->path(), QDir::cleanPath(path("f.hzp")));
+    EXPECT_EQ(solution->errorText(), "Can't open " + path("no/such/dir/f.hzp") + " for writing");
+    EXPECT_EQ(solution->path(), path("f.hzp"));
 }
 
 TEST_F(SolutionTest, ExampleSolutionRoundTripsByteForByte)
@@ -242,40 +343,40 @@ TEST_F(SolutionTest, ExampleSolutionRoundTripsByteForByte)
     EXPECT_EQ(read("blinky.hzp"), original);
 }
 
+// --- Edits --------------------------------------------------------------------------------
+
 TEST_F(SolutionTest, EditsMarkModifiedAndRecordChanges)
 {
     Solution *solution = load("e.hzp", header + "<solution Name=\"S\"><project Name=\"P\">"
+                                                "<configuration Name=\"Common\"/><folder/>"
                                                 "<file file_name=\"a.c\"/></project></solution>");
+    ProjectElement *project = m_system.findProject("P");
+    ProjectElement *file = project->firstChildNode()->nextSiblingNode()->nextSiblingNode();
     EXPECT_FALSE(solution->isModified());
-    ProjectElement *file = m_system.findProject("P")->firstChildNode();
-    ASSERT_EQ(file->kind(), NodeKind::File);
     file->setPropertyValue("Debug", "c_preprocessor_definitions", "X=1");
+    project->setPropertyValue("Debug", "project_type", "Library");
     EXPECT_TRUE(file->isModified());
     EXPECT_TRUE(solution->isModified());
-    ProjectElement *debug = file->configuration("Debug");
-    ASSERT_TRUE(debug);
-    EXPECT_EQ(debug->attribute("c_preprocessor_definitions"), QByteArray("X=1"));
-    ASSERT_EQ(m_system.changes().size(), 1u);
+    EXPECT_EQ(file->configuration("Debug")->attribute("c_preprocessor_definitions"), "X=1");
+    // A new configuration goes after the existing ones.
+    EXPECT_EQ(children(project), QStringList({"configuration 'Common' of project 'P'",
+                                              "configuration 'Debug' of project 'P'",
+                                              "folder ''", "file 'a.c'"}));
+    ASSERT_EQ(m_system.changes().size(), 2u);
     EXPECT_EQ(m_system.changes().front().node, file);
-    EXPECT_EQ(m_system.changes().front().configuration, QString("Debug"));
-    EXPECT_EQ(m_system.changes().front().propertyName, QString("c_preprocessor_definitions"));
-    EXPECT_GT(m_system.changes().front().time, 0);
-
+    EXPECT_EQ(m_system.changes().front().configuration, "Debug");
+    EXPECT_EQ(m_system.changes().front().propertyName, "c_preprocessor_definitions");
     ASSERT_TRUE(solution->save());
     EXPECT_FALSE(solution->isModified());
-    EXPECT_EQ(read("e.hzp"), header + "<solution Name=\"S\" target=\"8\">\n"
-                                      "  <project Name=\"P\">\n"
-                                      "    <file file_name=\"a.c\">\n"
-                                      "      <configuration Name=\"Debug\" "
-                                      "c_preprocessor_definitions=\"X=1\" />\n"
-                                      "    </file>\n"
-                                      "  </project>\n"
-                                      "</solution>\n");
 
     EXPECT_TRUE(file->removePropertyValue("Debug", "c_preprocessor_definitions"));
     EXPECT_FALSE(file->removePropertyValue("Debug", "c_preprocessor_definitions"));
     EXPECT_FALSE(file->removePropertyValue("Release", "c_preprocessor_definitions"));
-    EXPECT_EQ(m_system.changes().size(), 2u);
+    EXPECT_EQ(m_system.changes().size(), 3u);
+    m_system.setActiveProject(project);
+    m_system.closeSolution(solution);
+    EXPECT_TRUE(m_system.changes().empty());
+    EXPECT_EQ(m_system.activeProject(), nullptr);
 }
 
 TEST_F(SolutionTest, UntrackedEditsAreNotRecorded)
@@ -290,30 +391,4 @@ TEST_F(SolutionTest, UntrackedEditsAreNotRecorded)
     EXPECT_TRUE(m_system.changes().empty());
 }
 
-TEST_F(SolutionTest, NewConfigurationGoesAfterExistingOnes)
-{
-    load("c.hzp", header + "<solution Name=\"S\"><project Name=\"P\">"
-                           "<configuration Name=\"Common\"/><folder Name=\"F\"/>"
-                           "</project></solution>");
-    ProjectElement *project = m_system.findProject("P");
-    project->setPropertyValue("Debug", "project_type", "Library");
-    QStringList order;
-    for (ProjectElement *child = project->firstChildNode(); child;
-         child = child->nextSiblingNode()) {
-        order.append(child->description());
-    }
-    EXPECT_EQ(order, QStringList({"configuration 'Common' of project 'P'",
-                                  "configuration 'Debug' of project 'P'", "folder 'F'"}));
-}
-
-TEST_F(SolutionTest, ClosingForgetsRecordedChanges)
-{
-    Solution *solution = load("x.hzp", header + "<solution Name=\"S\"><project Name=\"P\"/>"
-                                                "</solution>");
-    m_system.findProject("P")->setPropertyValue("Common", "project_type", "Library");
-    m_system.setActiveProject(m_system.findProject("P"));
-    m_system.closeSolution(solution);
-    EXPECT_TRUE(m_system.changes().empty());
-    EXPECT_EQ(m_system.activeProject(), nullptr);
-    EXPECT_EQ(m_system.findProject("P"), nullptr);
-}
+} // namespace
