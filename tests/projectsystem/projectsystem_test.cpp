@@ -61,6 +61,7 @@ protected:
                 {m_root, "solution"}};
     }
 
+
     MacroService m_macros;
     std::unique_ptr<ProjectSystem> m_system = std::make_unique<StandardProjectSystem>(&m_macros);
     Solution *m_solution = nullptr;
@@ -102,81 +103,48 @@ TEST_F(ProjectSystemTest, AccumulatingJoinsEveryFindOutermostFirst)
                       "folderC;folderT;folderD;fileC;fileT;fileD;"));
 }
 
-TEST_F(ProjectSystemTest, AccumulatingSolutionAndProject)
+// Cases beside the lookup order above, each on a property of its own; Debug and Common
+// inherit T (which Common must not consult), Release inherits nothing.
+TEST_F(ProjectSystemTest, ResolutionEdgeCases)
 {
+    m_root->setPropertyValue("Common", "inherited_configurations", "T");
     m_root->setPropertyValue("Debug", "c_user_include_directories", "S");
-    m_project->setPropertyValue("Debug", "c_user_include_directories", "P");
-    EXPECT_EQ(value(m_project, "c_user_include_directories"), QString("S;P;"));
-    EXPECT_EQ(value(m_project, "c_user_include_directories", "Release"), QString(""));
-}
-
-TEST_F(ProjectSystemTest, NonAccumulatingValueHasNothingAppended)
-{
-    m_root->setPropertyValue("Debug", "project_type", "Library");
-    EXPECT_EQ(value(m_project, "project_type"), QString("Library"));
-}
-
-TEST_F(ProjectSystemTest, ProjectCommonIsSeenByEveryFileInEveryConfiguration)
-{
     m_project->setPropertyValue("Common", "build_always_rebuild", "Yes");
-    for (const char *configuration : {"Debug", "Release", "T", "Common"})
-        EXPECT_EQ(value(m_file, "build_always_rebuild", configuration), QString("Yes"));
-}
-
-TEST_F(ProjectSystemTest, FileCommonBeatsProjectSpecificConfiguration)
-{
-    m_project->setPropertyValue("Debug", "gcc_optimization_level", "Level 2");
-    m_file->setPropertyValue("Common", "gcc_optimization_level", "Level 1");
-    EXPECT_EQ(value(m_file, "gcc_optimization_level"), QString("Level 1"));
-    EXPECT_EQ(value(m_folder, "gcc_optimization_level"), QString("Level 2"));
-}
-
-TEST_F(ProjectSystemTest, CommonDoesNotConsultInheritedConfigurations)
-{
     m_file->setPropertyValue("T", "gcc_optimization_level", "Level 3");
-    EXPECT_EQ(value(m_file, "gcc_optimization_level", "Common"), QString("None"));
-    EXPECT_EQ(value(m_file, "gcc_optimization_level", "Debug"), QString("Level 3"));
-    EXPECT_EQ(value(m_file, "gcc_optimization_level", "Release"), QString("None"));
-}
-
-TEST_F(ProjectSystemTest, NodeWithoutConfigurationsIsSkipped)
-{
     m_project->setPropertyValue("Debug", "file_type", "C");
-    ASSERT_FALSE(m_file->hasConfigurations());
-    ASSERT_FALSE(m_folder->hasConfigurations());
-    EXPECT_EQ(value(m_file, "file_type"), QString("C"));
-}
-
-TEST_F(ProjectSystemTest, FoundEmptyValueStopsTheSearch)
-{
     m_root->setPropertyValue("Debug", "build_output_file_name", "x.elf");
     m_project->setPropertyValue("Debug", "build_output_file_name", "");
-    EXPECT_EQ(value(m_file, "build_output_file_name"), QString(""));
+    struct Row { const char *name, *property, *configuration, *expected; };
+    const Row rows[] = {
+        {"AccumulatingFoundNowhere", "c_user_include_directories", "Release", ""},
+        {"ProjectCommonInRelease", "build_always_rebuild", "Release", "Yes"},
+        {"ProjectCommonInCommon", "build_always_rebuild", "Common", "Yes"},
+        {"CommonConsultsNoInherited", "gcc_optimization_level", "Common", "None"},
+        {"OnlyDeclaredInheritance", "gcc_optimization_level", "Release", "None"},
+        {"NodesWithoutConfigurationsSkipped", "file_type", "Debug", "C"},
+        {"FoundEmptyValueStopsTheSearch", "build_output_file_name", "Debug", ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(value(m_file, row.property, row.configuration), QString(row.expected));
+    }
 }
 
-TEST_F(ProjectSystemTest, UnsetPropertyYieldsDefaultAndTraceSaysSo)
-{
-    PropertyTrace trace;
-    EXPECT_EQ(value(m_file, "build_exclude_from_build", "Debug", &trace), QString("No"));
-    ASSERT_EQ(trace.size(), 1);
-    EXPECT_EQ(trace[0].value, QString("No"));
-    EXPECT_EQ(trace[0].description, QString());
-    EXPECT_EQ(trace[0].node, nullptr);
-}
-
-TEST_F(ProjectSystemTest, TraceListsEveryFindAndKeepsTheJoinedValue)
+TEST_F(ProjectSystemTest, TraceListsEveryFindOrTheDefault)
 {
     m_root->setPropertyValue("Common", "c_preprocessor_definitions", "A");
     m_file->setPropertyValue("T", "c_preprocessor_definitions", "B");
     PropertyTrace trace;
     EXPECT_EQ(value(m_file, "c_preprocessor_definitions", "Debug", &trace), QString("A;B;"));
-    ASSERT_EQ(trace.size(), 2);
-    EXPECT_EQ(trace[0].value, QString("B"));
-    EXPECT_EQ(trace[0].description, QString("configuration 'T' of file 'f.c'"));
+    value(m_file, "build_exclude_from_build", "Debug", &trace);
+    ASSERT_EQ(trace.size(), 3);
+    EXPECT_EQ(trace[0].value + "|" + trace[0].description, "B|configuration 'T' of file 'f.c'");
     EXPECT_EQ(trace[0].node, m_file);
-    EXPECT_EQ(trace[1].value, QString("A"));
-    EXPECT_EQ(trace[1].description, QString("configuration 'Common' of solution 'S'"));
+    EXPECT_EQ(trace[1].value + "|" + trace[1].description,
+              "A|configuration 'Common' of solution 'S'");
     EXPECT_EQ(trace[1].node, m_root);
+    EXPECT_EQ(trace[2].value + "|" + trace[2].description, "No|");
+    EXPECT_EQ(trace[2].node, nullptr);
 }
 
 TEST_F(ProjectSystemTest, FallbackIsAskedOnlyWhenNothingIsFound)
@@ -245,13 +213,13 @@ TEST_F(ProjectSystemTest, FileMacrosAndAbsoluteNames)
 {
     const QString solutionDir = QDir::cleanPath(dir());
     const MacroTable macros = m_system->macros(m_file, "Debug");
-    EXPECT_EQ(macros.value("InputPath"), solutionDir + "/src/f.c");
-    EXPECT_EQ(macros.value("InputDir"), solutionDir + "/src");
-    EXPECT_EQ(macros.value("InputFileName"), QString("f.c"));
-    EXPECT_EQ(macros.value("InputName"), QString("f"));
-    EXPECT_EQ(macros.value("InputExt"), QString(".c"));
-    EXPECT_EQ(macros.value("SolutionName"), QString("S"));
-    EXPECT_EQ(macros.value("ProjectName"), QString("P"));
+    QStringList values;
+    for (const char *name : {"InputPath", "InputDir", "InputFileName", "InputName", "InputExt",
+                             "SolutionName", "SolutionDir", "ProjectName"}) {
+        values.append(macros.value(name));
+    }
+    EXPECT_EQ(values, QStringList({solutionDir + "/src/f.c", solutionDir + "/src", "f.c", "f",
+                                   ".c", "S", solutionDir, "P"}));
     m_project->setPropertyValue("Common", "project_directory", "$(ProjectName)dir");
     EXPECT_EQ(m_system->absoluteFileName(m_file, "Debug"), solutionDir + "/Pdir/src/f.c");
     EXPECT_EQ(m_system->absoluteFileName(m_project, "Debug"), solutionDir + "/Pdir");
@@ -313,29 +281,6 @@ TEST_F(ProjectSystemTest, BuildEngineQueries)
     EXPECT_EQ(m_file->project(), m_project);
     EXPECT_EQ(m_file->solution(), m_root);
     EXPECT_EQ(m_file->name(), QString("f.c"));
-}
-
-TEST(PropertyCatalogueTest, CoversTheBuildEngineProperties)
-{
-    const PropertyCatalogue &catalogue = PropertyCatalogue::standard();
-    const char *names[] = {"build_exclude_from_build", "project_type", "project_dependencies",
-                           "project_can_build_in_parallel", "build_always_rebuild",
-                           "build_generate_dependency_file", "build_dependency_file_name",
-                           "unity_build_file_name", "build_output_directory",
-                           "build_intermediate_directory", "build_output_file_name",
-                           "pre_build_command", "pre_build_command_control",
-                           "post_build_command", "post_build_command_control",
-                           "linker_script_file", "linker_memory_map_file", "Target"};
-    for (const char *name : names)
-        EXPECT_TRUE(catalogue.find(QString(name))) << name;
-    for (const char *name : {"c_user_include_directories", "c_system_include_directories",
-                             "c_preprocessor_definitions"}) {
-        ASSERT_TRUE(catalogue.find(QString(name)));
-        EXPECT_EQ(catalogue.find(QString(name))->kindCode(), 7);
-    }
-    EXPECT_EQ(catalogue.find(QString("project_type"))->choices().first(), QString("Executable"));
-    EXPECT_EQ(catalogue.find(QString("target")), nullptr);  // case matters
-    EXPECT_TRUE(PropertyCatalogue::isStructuralAttribute("target"));
 }
 
 TEST(PropertyCatalogueTest, AddReplacesAnExistingProperty)
