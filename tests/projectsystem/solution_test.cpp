@@ -297,12 +297,8 @@ TEST_F(SolutionTest, SaveWritesTheCanonicalFile)
 {
     struct Row { const char *name; QByteArray text; int targetNumber; QByteArray saved; };
     const Row rows[] = {
-        {"SortsAttributesAndAddsTarget",
-         "<?xml version=\"1.0\"?>\n" + header + "<solution z=\"1\" Name=\"S\"><project "
-                                                "Name=\"P\"/><folder/></solution>",
-         8, "<?xml  version=\"1.0\" ?>\n" + header + "<solution Name=\"S\" target=\"8\" z=\"1\">"
-                                                    "\n  <project Name=\"P\" />\n  <folder/>\n"
-                                                    "</solution>\n"},
+        {"AddsTheTargetInNameOrder", header + "<solution z=\"1\" Name=\"S\"/>", 8,
+         header + "<solution Name=\"S\" target=\"8\" z=\"1\" />\n"},
         {"KeepsTheTarget", header + "<solution Name=\"A\" target=\"3\"/>", 12,
          header + "<solution Name=\"A\" target=\"3\" />\n"},
         {"TakesTheSystemTarget", header + "<solution Name=\"B\"/>", 12,
