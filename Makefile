@@ -1,5 +1,7 @@
 # The two everyday commands: `make run` and `make test`.
 BUILD ?= build
+# Commands below run in other directories: always hand them an absolute path.
+BUILD_DIR := $(abspath $(BUILD))
 JOBS ?= 2
 CMAKE_FLAGS ?=
 MAKEFLAGS += --no-print-directory
@@ -11,25 +13,25 @@ all: build
 deps:
 	@tools/install-deps.sh
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+$(BUILD_DIR)/CMakeCache.txt:
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS)
 
-configure: deps $(BUILD)/CMakeCache.txt
+configure: deps $(BUILD_DIR)/CMakeCache.txt
 
 build: configure
-	cmake --build $(BUILD) -j$(JOBS)
+	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 # Copies the shipped template with macro expansion and preprocessing, then shows it.
 run: build
-	@rm -rf $(BUILD)/example && mkdir -p $(BUILD)/example
-	cd examples && ../$(BUILD)/bin/cp -expandmacros -preprocess -makedir \
+	@rm -rf $(BUILD_DIR)/example && mkdir -p $(BUILD_DIR)/example
+	cd examples && $(BUILD_DIR)/bin/cp -expandmacros -preprocess -makedir \
 	    -D BOARD=TR-M4 -D FLASH_SIZE=512K -D RAM_SIZE=128K -D USE_BOOTLOADER=1 \
-	    board.ld.in ../$(BUILD)/example/board.ld
-	@echo "--- $(BUILD)/example/board.ld"
-	@cat $(BUILD)/example/board.ld
+	    board.ld.in $(BUILD_DIR)/example/board.ld
+	@echo "--- $(BUILD_DIR)/example/board.ld"
+	@cat $(BUILD_DIR)/example/board.ld
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
@@ -43,7 +45,7 @@ fuzz: deps
 	cmake --build build-fuzz -j$(JOBS)
 
 bench: build
-	bench/run.sh
+	BUILD=$(BUILD_DIR) bench/run.sh
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

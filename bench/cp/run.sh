@@ -7,7 +7,9 @@
 # the build directory (default build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-cp_tool=$root/${BUILD:-build}/bin/cp
+build=${BUILD:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
+cp_tool=$build/bin/cp
 [ -x "$cp_tool" ] || { echo "build first: make" >&2; exit 1; }
 if [ $# -ge 1 ]; then
     work=$1

@@ -7,6 +7,8 @@
 # (default build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-bench=$root/${BUILD:-build}/bin/expression_bench
+build=${BUILD:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
+bench=$build/bin/expression_bench
 [ -x "$bench" ] || { echo "build first: make" >&2; exit 1; }
 "$bench" "${1:-100000}" "${2:-5}"

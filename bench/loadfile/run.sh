@@ -9,7 +9,7 @@
 #   TESSALOAD=build-x/bin/tessaload REPEAT=5 bench/loadfile/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-tessaload=$(realpath "${TESSALOAD:-build/bin/tessaload}")
+tessaload=$(realpath "${TESSALOAD:-${BUILD:-build}/bin/tessaload}")
 repeat=${REPEAT:-3}
 size_mib=${SIZE_MIB:-32}
 for tool in "$tessaload" objcopy srec_cat; do

@@ -5,6 +5,8 @@
 # directory (default build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-bench=$root/${BUILD:-build}/bin/projectsystem_bench
+build=${BUILD:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
+bench=$build/bin/projectsystem_bench
 [ -x "$bench" ] || { echo "build first: make" >&2; exit 1; }
 "$bench" "${1:-5000}" "${2:-200}" "${3:-7}"
