@@ -28,6 +28,7 @@ function(tessa_add_library name)
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC Qt5::Core ${ARG_LIBS})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    set_property(GLOBAL APPEND PROPERTY TESSA_LIBRARIES ${name})
 endfunction()
 
 # tessa_add_tool(NAME SOURCES... [LIBS libs...]): an executable in build/bin.
