@@ -2,42 +2,32 @@
 
 #include "codeedit/codeeditparserfactory.h"
 
-HighlightArgParse::HighlightArgParse(DiagnosticSink *sink) : QTx::ArgParse(sink)
-{
-    addOption(QStringLiteral("-lang"), Kind::NextArgument, &m_language, nullptr);
-    addOption(QStringLiteral("-format"), Kind::NextArgument, &m_format, nullptr);
-    addOption(QStringLiteral("-help"), Kind::NoArgument, nullptr, &m_help);
-    addOption(QStringLiteral("-"), Kind::NoArgument,
-              [this](const QString &, const QString &) { m_files.append(QStringLiteral("-")); });
-}
+namespace {
 
-void HighlightArgParse::handleArgument(const QString &argument)
+// The language names after "Languages:", wrapped to fit a terminal.
+QString languageList()
 {
-    m_files.append(argument);
-}
-
-QByteArray HighlightArgParse::usageText()
-{
-    QByteArray text = "\n"
-                      "Usage: tessahighlight [option] file...\n"
-                      "\n"
-                      "  -lang name             Colour the files as language 'name' "
-                      "(default: by file name)\n"
-                      "  -format name           Write 'markup', 'html' or 'ansi' "
-                      "(default: ansi on a\n"
-                      "                         terminal, html otherwise)\n"
-                      "  -help                  Print options help\n"
-                      "\n"
-                      "A file named - is standard input.\n";
-    // The language names, wrapped to fit a terminal.
-    QByteArray line = "Languages:";
+    QString text;
+    QString line = QStringLiteral("Languages:");
     for (const QString &language : CodeEditParserFactory::languages()) {
         if (line.size() + 1 + language.size() > 78) {
             text += line + '\n';
-            line = "          ";
+            line = QStringLiteral("          ");
         }
-        line += ' ' + language.toLatin1();
+        line += ' ' + language;
     }
-    text += line + "\n\n";
-    return text;
+    return text + line;
+}
+
+} // namespace
+
+HighlightArgParse::HighlightArgParse()
+    : ToolArgParse(QStringLiteral("tessahighlight"), QStringLiteral("[option] FILE..."),
+                   "A file named - is standard input.\n" + languageList())
+{
+    addValue(QStringLiteral("-lang"), QStringLiteral("NAME"), &m_language,
+             QStringLiteral("Colour the files as language NAME (default: by file name)"));
+    addValue(QStringLiteral("-format"), QStringLiteral("NAME"), &m_format,
+             QStringLiteral("Write 'markup', 'html' or 'ansi' (default: ansi on a\n"
+                            "terminal, html otherwise)"));
 }

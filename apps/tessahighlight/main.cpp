@@ -6,17 +6,14 @@
 
 #include "codeedit/codeeditparser.h"
 #include "codeedit/codeeditparserfactory.h"
-#include "qtx/diagnosticsink.h"
 #include "qtx/hexception.h"
-#include "qtx/version.h"
+#include "qtx/toolentry.h"
+#include "qtx/toolsupport.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
-#include <cstdlib>
-#include <iostream>
 #include <unistd.h>
 
 namespace {
@@ -28,16 +25,10 @@ struct SourceFile
     QString text;
 };
 
-void printUsage()
-{
-    std::cerr << Version::banner(QStringLiteral("tessahighlight")).constData()
-              << HighlightArgParse::usageText().constData() << std::flush;
-}
-
 QString displayName(const QString &fileName)
 {
     return fileName == QLatin1String("-") ? QStringLiteral("standard input")
-                                          : "'" + fileName + "'";
+                                          : QTx::quoted(fileName);
 }
 
 QByteArray readSource(const QString &fileName)
@@ -50,14 +41,13 @@ QByteArray readSource(const QString &fileName)
         if (QFileInfo(fileName).isDir())
             throw HException(displayName(fileName) + " is a directory");
         file.setFileName(fileName);
+        // QFile's error text for a failed open or read is the system's.
         if (!file.open(QIODevice::ReadOnly))
-            throw HException("cannot open " + displayName(fileName) + ": "
-                             + file.errorString().toLower());
+            throw HException("cannot open " + displayName(fileName) + ": " + file.errorString());
     }
     const QByteArray contents = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw HException("cannot read " + displayName(fileName) + ": "
-                         + file.errorString().toLower());
+        throw HException("cannot read " + displayName(fileName) + ": " + file.errorString());
     return contents;
 }
 
@@ -116,10 +106,11 @@ int run(const HighlightArgParse &arguments)
         format = isatty(STDOUT_FILENO) ? QStringLiteral("ansi") : QStringLiteral("html");
     const auto writer = HighlightWriter::create(format);
     if (!writer)
-        throw HException("unknown format '" + format + "' (use markup, html or ansi)");
+        throw HException("unknown format " + QTx::quoted(format)
+                         + " (use markup, html or ansi)");
     if (!arguments.language().isEmpty()
         && !CodeEditParserFactory::create(arguments.language()))
-        throw HException("unknown language '" + arguments.language() + "'");
+        throw HException("unknown language " + QTx::quoted(arguments.language()));
     // Everything is read before anything is written, so that an error never leaves
     // half a page behind.
     QVector<SourceFile> sources;
@@ -131,35 +122,17 @@ int run(const HighlightArgParse &arguments)
         writeSource(source, *writer, &out);
     writer->end(&out);
     flush(&out);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
-    auto *sink = new DiagnosticSink("tessahighlight", std::cerr);
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty())
-        arguments.removeFirst();
-    HighlightArgParse parser(sink);
-    parser.parse(arguments, 1);
-    // As in the other tools, -help anywhere wins, even after a bad option.
-    if (parser.helpRequested()) {
-        printUsage();
-        return 0;
-    }
-    if (sink->errorCount() > 0)
-        return 1;
-    if (parser.files().isEmpty()) {
-        printUsage();
-        return 0;
-    }
-    try {
+    return QTx::runTool(argc, argv, "tessahighlight", [](const QStringList &arguments) {
+        HighlightArgParse parser;
+        if (const auto status = parser.parseCommandLine(arguments))
+            return *status;
         return run(parser);
-    } catch (const HException &exception) {
-        sink->error() << exception.message() << std::endl;
-        return 1;
-    }
+    });
 }
