@@ -3,9 +3,7 @@
 #include "expression/parserexception.h"
 #include "expression/simpleexpressionparser.h"
 #include "expression/simulateddebugger.h"
-#include "qtx/diagnosticsink.h"
 #include "qtx/hexception.h"
-#include "qtx/version.h"
 
 #include <QFile>
 
@@ -13,100 +11,82 @@
 
 namespace {
 
-constexpr const char *usage =
-    "\n"
-    "Usage: tessaexpr [option] [EXPR]...\n"
-    "\n"
-    "  -target FILE           Evaluate against the simulated target described in FILE\n"
-    "  -e EXPR                Evaluate EXPR, even when it starts with - or @\n"
-    "  -help                  Print options help\n"
-    "\n"
-    "Each expression prints one line, VALUE : TYPENAME or error: MESSAGE. Without\n"
-    "expressions, one expression per line is read from standard input.\n"
-    "\n";
+// Results are collected and written in blocks of about this size.
+constexpr int outputBlockSize = 1 << 16;
 
-void writeLine(FILE *out, const QString &line)
+void appendError(QByteArray *out, const QString &message)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out);
+    *out += "error: ";
+    *out += message.toUtf8();
+    *out += '\n';
 }
 
 } // namespace
 
-TessaExprArgParse::TessaExprArgParse(DiagnosticSink *sink) : ArgParse(sink)
+TessaExprArgParse::TessaExprArgParse()
+    : ToolArgParse(QStringLiteral("tessaexpr"), QStringLiteral("[option] EXPR..."),
+                   QStringLiteral(
+                       "Each expression prints one line, VALUE : TYPENAME or error: MESSAGE,\n"
+                       "and the exit status is 1 when any failed. The expression - reads\n"
+                       "expressions from standard input, one per line, answering each as it\n"
+                       "arrives."))
 {
-    addOption("-target", Kind::NextArgument, &targetFile, nullptr);
-    addOption("-e", Kind::NextArgument,
-              [this](const QString &, const QString &value) { expressions.append(value); });
-    addOption("-help", Kind::NoArgument, nullptr, &help);
+    addValue(QStringLiteral("-target"), QStringLiteral("FILE"), &targetFile,
+             QStringLiteral("Evaluate against the simulated target described in FILE"));
+    addHandler(QStringLiteral("-e"), QStringLiteral("EXPR"),
+               [this](const QString &, const QString &value) { positional.append(value); },
+               QStringLiteral("Evaluate EXPR, even when it starts with - or @"));
 }
 
-QByteArray TessaExprArgParse::usageText()
-{
-    return Version::banner("tessaexpr") + usage;
-}
+TessaExprTool::TessaExprTool() = default;
+TessaExprTool::~TessaExprTool() = default;
 
-void TessaExprArgParse::handleArgument(const QString &argument)
+bool TessaExprTool::evaluateLine(ExpressionParser &parser, const QString &text,
+                                 QByteArray *out)
 {
-    expressions.append(argument);
-}
-
-QString TessaExprTool::evaluateLine(ExpressionParser &parser, const QString &text, bool *ok)
-{
-    *ok = false;
     try {
         int end = 0;
         ExpressionPtr expression = parser.parseExpression(text, &end);
-        if (!expression)
-            return QStringLiteral("error: empty expression");
-        if (end < text.size())
-            return QStringLiteral("error: unexpected text '") + text.mid(end) + QLatin1Char('\'');
+        if (!expression) {
+            appendError(out, QStringLiteral("empty expression"));
+            return false;
+        }
+        if (end < text.size()) {
+            appendError(out, "unexpected text '" + text.mid(end) + '\'');
+            return false;
+        }
         const ExpressionValue value = expression->evaluate().resolved();
-        *ok = true;
-        return value.toText() + QStringLiteral(" : ") + value.typeName();
+        *out += value.toText().toUtf8();
+        *out += " : ";
+        *out += value.typeName().toUtf8();
+        *out += '\n';
+        return true;
     } catch (const ParserException &e) {
-        return QStringLiteral("error: ") + e.message();
+        appendError(out, e.message());
     } catch (const HException &e) {
-        return QStringLiteral("error: ") + e.message();
+        appendError(out, e.message());
     }
+    return false;
 }
 
-int TessaExprTool::run(const QStringList &arguments, FILE *in, FILE *out)
+void TessaExprTool::evaluate(ExpressionParser &parser, const QString &text)
 {
-    TessaExprArgParse options(DiagnosticSink::instance());
-    options.parse(arguments, 1);
-    // -help wins over everything else on the command line.
-    if (options.help) {
-        const QByteArray text = TessaExprArgParse::usageText();
-        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-        std::fflush(stderr);
-        return 0;
-    }
-    if (DiagnosticSink::instance()->errorCount() != 0)
-        return 1;
-    std::unique_ptr<ExpressionParser> parser;
-    if (options.targetFile.isEmpty()) {
-        parser = std::make_unique<SimpleExpressionParser>();
-    } else {
-        auto debugger = std::make_unique<SimulatedDebugExpressionParser>();
-        debugger->loadDescription(options.targetFile);
-        parser = std::move(debugger);
-    }
-    int status = 0;
-    auto evaluate = [&](const QString &text) {
-        bool ok = false;
-        writeLine(out, evaluateLine(*parser, text, &ok));
-        if (!ok)
-            status = 1;
-    };
-    if (!options.expressions.isEmpty()) {
-        for (const QString &text : qAsConst(options.expressions))
-            evaluate(text);
-        std::fflush(out);
-        return status;
-    }
-    // One expression per line, answered as it arrives, so that the tool also serves
-    // interactively; blank lines are skipped.
+    if (!evaluateLine(parser, text, &m_buffer))
+        m_failed = true;
+    if (m_buffer.size() >= outputBlockSize)
+        flush();
+}
+
+void TessaExprTool::flush()
+{
+    QTx::writeStandardOutput(m_buffer);
+    m_buffer.clear();
+}
+
+// One expression per line, answered as it arrives, so that the tool also serves
+// interactively; blank lines are skipped.
+void TessaExprTool::evaluateStandardInput(ExpressionParser &parser, FILE *in)
+{
     QFile input;
     if (!input.open(in, QIODevice::ReadOnly))
         throw HException("cannot read standard input");
@@ -118,9 +98,31 @@ int TessaExprTool::run(const QStringList &arguments, FILE *in, FILE *out)
             line.chop(1);
         if (line.isEmpty())
             continue;
-        evaluate(QString::fromUtf8(line));
-        std::fflush(out);
+        evaluate(parser, QString::fromUtf8(line));
+        flush();
+        std::fflush(stdout);
     }
-    std::fflush(out);
-    return status;
+}
+
+int TessaExprTool::run(const QStringList &arguments, FILE *in)
+{
+    TessaExprArgParse options;
+    if (const auto status = options.parseCommandLine(arguments))
+        return *status;
+    std::unique_ptr<ExpressionParser> parser;
+    if (options.targetFile.isEmpty()) {
+        parser = std::make_unique<SimpleExpressionParser>();
+    } else {
+        auto debugger = std::make_unique<SimulatedDebugExpressionParser>();
+        debugger->loadDescription(options.targetFile);
+        parser = std::move(debugger);
+    }
+    for (const QString &text : std::as_const(options.positional)) {
+        if (text == QLatin1String("-"))
+            evaluateStandardInput(*parser, in);
+        else
+            evaluate(*parser, text);
+    }
+    flush();
+    return m_failed ? 1 : 0;
 }

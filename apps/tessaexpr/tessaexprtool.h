@@ -1,7 +1,8 @@
 #pragma once
 
-#include "qtx/argparse.h"
+#include "qtx/toolentry.h"
 
+#include <QByteArray>
 #include <QStringList>
 
 #include <cstdio>
@@ -9,30 +10,37 @@
 class ExpressionParser;
 
 /// The command line of tessaexpr: -target FILE, -e EXPR (an expression even when it
-/// starts with '-' or '@') and -help; other arguments are expressions, kept in order.
-class TessaExprArgParse : public QTx::ArgParse
+/// starts with '-' or '@'); every other argument is an expression, "-" standing for the
+/// expressions on standard input. The expressions are the positional arguments, in order.
+class TessaExprArgParse : public QTx::ToolArgParse
 {
 public:
-    explicit TessaExprArgParse(DiagnosticSink *sink);
+    TessaExprArgParse();
 
-    static QByteArray usageText();
-
-    QStringList expressions;
     QString targetFile;
-    bool help = false;
-
-protected:
-    void handleArgument(const QString &argument) override;
 };
 
 /// Evaluates expressions one by one and prints "VALUE : TYPENAME" or
-/// "error: MESSAGE" for each; the status is 1 when any of them failed.
+/// "error: MESSAGE" for each on standard output; the status is 1 when any of them failed.
 class TessaExprTool
 {
 public:
-    /// Throws HException when the target description cannot be loaded.
-    int run(const QStringList &arguments, FILE *in, FILE *out);
+    TessaExprTool();
+    ~TessaExprTool();
 
-    /// One result line (without the line end) for `text`.
-    static QString evaluateLine(ExpressionParser &parser, const QString &text, bool *ok);
+    /// Runs one command line; throws HException when the target description cannot be
+    /// loaded.
+    int run(const QStringList &arguments, FILE *in);
+
+    /// Appends the result line of `text`, with its line end, to `out`; false when the
+    /// expression failed.
+    static bool evaluateLine(ExpressionParser &parser, const QString &text, QByteArray *out);
+
+private:
+    void evaluate(ExpressionParser &parser, const QString &text);
+    void evaluateStandardInput(ExpressionParser &parser, FILE *in);
+    void flush();
+
+    QByteArray m_buffer;
+    bool m_failed = false;
 };

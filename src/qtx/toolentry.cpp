@@ -5,6 +5,7 @@
 #include "version.h"
 
 #include <QCoreApplication>
+#include <QTextCodec>
 
 #include <cerrno>
 #include <cstdio>
@@ -19,16 +20,28 @@ namespace {
 // then the description; a longer option puts its description on the next line.
 constexpr int optionColumn = 23;
 
-void writeAll(FILE *stream, const QByteArray &text)
-{
-    std::fwrite(text.constData(), 1, size_t(text.size()), stream);
-    std::fflush(stream);
-}
+// The reason of the first failed write to standard output; a later flush of a stream
+// in error no longer tells it.
+int firstOutputError = 0;
 
 void reportError(const QString &message)
 {
     std::fflush(stdout);  // what the tool printed before the failure comes first
     DiagnosticSink::instance()->error() << message << std::endl;
+}
+
+// The arguments after the program name. QCoreApplication::arguments() decodes each one
+// through the locale's codec object; a tool given tens of thousands of expressions or
+// files decodes UTF-8 straight away, to the same text.
+QStringList commandLineArguments(int argc, char **argv)
+{
+    const QTextCodec *codec = QTextCodec::codecForLocale();
+    const bool utf8 = !codec || codec->mibEnum() == 106;
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 1; i < argc; ++i)
+        arguments.append(utf8 ? QString::fromUtf8(argv[i]) : QString::fromLocal8Bit(argv[i]));
+    return arguments;
 }
 
 } // namespace
@@ -81,13 +94,14 @@ std::optional<int> ToolArgParse::parseCommandLine(const QStringList &arguments)
     const int errorsBefore = sink()->errorCount();
     parse(arguments, 1);
     if (help) {
-        writeAll(stdout, usageText());
+        writeStandardOutput(usageText());
         return 0;
     }
     if (sink()->errorCount() != errorsBefore)
         return 1;
     if (positional.isEmpty()) {
-        writeAll(stderr, usageText());
+        const QByteArray text = usageText();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
         return 0;
     }
     return std::nullopt;
@@ -118,15 +132,21 @@ QByteArray ToolArgParse::usageText() const
     return Version::banner(m_toolName) + text.toLocal8Bit();
 }
 
+void writeStandardOutput(const QByteArray &bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        && !firstOutputError)
+        firstOutputError = errno ? errno : EIO;
+}
+
 int runTool(int argc, char **argv, const QByteArray &programName,
             const std::function<int(const QStringList &arguments)> &body)
 {
     QCoreApplication application(argc, argv);
     // The process-wide sink lives until exit.
     new DiagnosticSink(programName, std::cerr);
-    QStringList arguments = QCoreApplication::arguments();
-    if (!arguments.isEmpty())
-        arguments.removeFirst();
+    const QStringList arguments = commandLineArguments(argc, argv);
     int status = 1;
     try {
         status = body(arguments);
@@ -138,8 +158,9 @@ int runTool(int argc, char **argv, const QByteArray &programName,
         status = 1;
     }
     errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        const int error = errno ? errno : EIO;
+    const bool flushed = std::fflush(stdout) == 0;
+    if (!flushed || std::ferror(stdout)) {
+        const int error = !flushed && errno ? errno : firstOutputError ? firstOutputError : EIO;
         reportError("cannot write standard output: " + systemErrorText(error));
         status = 1;
     }

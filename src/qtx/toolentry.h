@@ -59,6 +59,10 @@ private:
     QMap<QString, QString> m_valueNames;
 };
 
+/// Writes a tool's output to standard output. The reason of the first write that fails
+/// is kept, for the message runTool() prints at the end.
+void writeStandardOutput(const QByteArray &bytes);
+
 /// Runs a tool's main(): creates the application object and the process-wide diagnostic
 /// sink (its messages start with `programName`), calls `body` with the arguments after
 /// the program name, flushes standard output and returns the exit status. This is the

@@ -63,12 +63,12 @@ TEST_F(TessaExprTest, DashETakesTheNextArgumentAsAnExpression)
                           "error: empty expression\n3 : long long\n");
 }
 
-TEST_F(TessaExprTest, ReadsStandardInputWithoutExpressions)
+TEST_F(TessaExprTest, DashReadsStandardInputInItsPlace)
 {
-    const ToolResult result = run({}, "1 + 1\r\n\n2 * 3\n-4\n1 +\n  5  \n");
+    const ToolResult result = run({"1", "-", "2"}, "1 + 1\r\n\n2 * 3\n-4\n1 +\n  5  \n");
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "2 : long long\n6 : long long\n-4 : long long\n"
-                          "error: unexpected token TOKEN_EOL\n5 : long long\n");
+    EXPECT_EQ(result.out, "1 : long long\n2 : long long\n6 : long long\n-4 : long long\n"
+                          "error: unexpected token TOKEN_EOL\n5 : long long\n2 : long long\n");
 }
 
 TEST_F(TessaExprTest, FloatingValuesUseTheShortestForm)
@@ -78,28 +78,9 @@ TEST_F(TessaExprTest, FloatingValuesUseTheShortestForm)
                           "10 : double\nerror: unexpected text 'e0'\n");
 }
 
-TEST_F(TessaExprTest, HelpPrintsBannerAndUsage)
+TEST_F(TessaExprTest, MissingTargetDescriptionStopsBeforeEvaluating)
 {
-    const ToolResult result = run({"-help"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(result.err.startsWith(
-        "Tessarune for ARM tessaexpr - Release 5.4.0.2026012200.60945\n"))
-        << result.err.constData();
-    EXPECT_TRUE(result.err.contains("Usage: tessaexpr [option] [EXPR]..."));
-    EXPECT_TRUE(result.err.contains("  -e EXPR "));
-}
-
-TEST_F(TessaExprTest, CommandLineErrorsGoToStandardError)
-{
-    ToolResult result = run({"-bogus"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tessaexpr: error: unrecognised option -bogus\n");
-    result = run({"-target"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "tessaexpr: error: expected argument for option -target\n");
-    result = run({"-target", "missing.txt", "1"});
+    const ToolResult result = run({"-target", "missing.txt", "1"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_TRUE(result.err.startsWith("tessaexpr: error: cannot open target description "
@@ -140,7 +121,7 @@ TEST_F(TessaExprTest, HugeInputFailsCleanly)
 {
     const QByteArray deep = QByteArray(100000, '(') + "1" + QByteArray(100000, ')') + "\n"
         + QByteArray(300000, 'v') + "\n" + QByteArray("\x01\xff\xfe", 3) + "\n";
-    const ToolResult result = run({}, deep);
+    const ToolResult result = run({"-"}, deep);
     EXPECT_EQ(result.exitCode, 1);
     const QList<QByteArray> lines = result.out.split('\n');
     ASSERT_EQ(lines.size(), 4);
