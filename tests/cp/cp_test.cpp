@@ -13,19 +13,7 @@ namespace {
 
 const QByteArray usage = CpArgParse::usageText();
 
-TEST_F(CpTest, ShortCommandLinesPrintUsage)
-{
-    for (const QStringList &arguments : {QStringList(), QStringList{"a"},
-                                         QStringList{"-verbose", "-nofail"}}) {
-        SCOPED_TRACE(arguments.join(' ').toStdString());
-        const ToolResult result = cp(arguments);
-        EXPECT_EQ(result.exitCode, 0);
-        EXPECT_EQ(result.err, usage);
-        EXPECT_EQ(result.out, QByteArray());
-    }
-}
-
-TEST_F(CpTest, UsageTextIsExact)
+TEST_F(CpTest, UsageForShortCommandLinesAndHelp)
 {
     EXPECT_TRUE(usage.startsWith("Tessarune for ARM cp - Release 5.4.0.2026012200.60945\n"));
     EXPECT_TRUE(usage.endsWith(
@@ -38,30 +26,33 @@ TEST_F(CpTest, UsageTextIsExact)
         "  -makedir               Create destination directory if it doesn't exist\n"
         "  -nofail                Don't exit with failure if an error occurs\n"
         "  -verbose               Produce verbose output\n\n"));
-}
-
-TEST_F(CpTest, HelpAnywhereStopsBeforeCopying)
-{
     write("a", "x");
-    const ToolResult result = cp({"a", "b", "-help", "-bogus"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, usage);
+    for (const QStringList &arguments : {QStringList(), QStringList{"a"},
+                                         QStringList{"-verbose", "-nofail"},
+                                         QStringList{"a", "b", "-help", "-bogus"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const ToolResult result = cp(arguments);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.err, usage);
+        EXPECT_EQ(result.out, QByteArray());
+    }
     EXPECT_FALSE(exists("b"));
 }
 
 TEST_F(CpTest, CommandLineErrorsExitOneWithoutCopying)
 {
     write("a", "x");
-    ToolResult result = cp({"-x", "a", "b"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, errorPrefix() + "unrecognised option -x\n");
-    result = cp({"-DA=1", "a", "b"});  // -D takes its value from the next argument only
-    EXPECT_EQ(result.err, errorPrefix() + "unrecognised option -DA=1\n");
-    result = cp({"a", "b", "-D"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, errorPrefix() + "expected argument for option -D\n");
-    result = cp({"-nofail", "-verbosex", "a", "b"});
-    EXPECT_EQ(result.exitCode, 1);
+    const std::pair<QStringList, QByteArray> rows[] = {
+        {{"-x", "a", "b"}, "unrecognised option -x\n"},
+        {{"-DA=1", "a", "b"}, "unrecognised option -DA=1\n"},  // -D takes the next argument
+        {{"-nofail", "-verbosex", "a", "b"}, "unrecognised option -verbosex\n"},
+        {{"a", "b", "-D"}, "expected argument for option -D\n"},
+    };
+    for (const auto &[arguments, message] : rows) {
+        const ToolResult result = cp(arguments);
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.err, errorPrefix() + message);
+    }
     EXPECT_FALSE(exists("b"));
 }
 
@@ -263,6 +254,19 @@ INSTANTIATE_TEST_SUITE_P(Table, CpSelfCopy, testing::Values(
     SelfCopyCase{"MakeLinkOntoItself", {"-s", "sub/a.txt", "sub/"},
                  "cp failed: can't create symbolic link from \"sub/a.txt\" to \"sub/a.txt\" \n"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(CpTest, LinkFailuresNameBothPaths)
+{
+    write("real", "data");
+    ASSERT_EQ(symlink("real", path("ln").toLocal8Bit()), 0);
+    ToolResult result = cp({"-s", "real", "missing/x"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err,
+              QByteArray("cp failed: can't create symbolic link from \"real\" to \"missing/x\" \n"));
+    result = cp({"-nofail", "-P", "ln", "missing/y"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, QByteArray("cp failed: can't copy symbolic link \"ln\" to \"missing/y\"\n"));
+}
 
 TEST_F(CpTest, HardLinkTargetIsReplacedWithoutLoss)
 {
