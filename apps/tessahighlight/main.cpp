@@ -69,7 +69,7 @@ SourceFile loadSource(const QString &fileName, const QString &language)
 
 void flush(QByteArray *out)
 {
-    std::fwrite(out->constData(), 1, size_t(out->size()), stdout);
+    QTx::writeStandardOutput(*out);
     out->clear();
 }
 
