@@ -3,34 +3,21 @@
 #include "loadfile/codebuffer.h"
 #include "loadfile/loadfile.h"
 #include "loadfile/loadfilefactory.h"
+#include "loadfile/loadfilesection.h"
 #include "loadfile/tekhexbuffer.h"
-#include "qtx/diagnosticsink.h"
 #include "qtx/hexception.h"
-#include "qtx/version.h"
+#include "qtx/toolsupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-constexpr const char *usage =
-    "\n"
-    "Usage: tessaload info FILE [option]\n"
-    "       tessaload convert IN OUT [option]\n"
-    "\n"
-    "  -format NAME           Input format: bin, ihex, hex, tihex or srec\n"
-    "                         (default: from the file name extension)\n"
-    "  -outformat NAME        Output format: hex, lst, srec, bin, txt or tek\n"
-    "                         (default: from the file name extension)\n"
-    "  -loadaddress ADDR      Address of a binary input file (default 0)\n"
-    "  -contiguous            Merge the sections into one, filling the gaps\n"
-    "  -fill HH               Fill byte of -contiguous (default FF); implies it\n"
-    "  -start ADDR            Start address written (default: the input's, else 0)\n"
-    "  -help                  Print options help\n"
-    "\n"
-    "ADDR is decimal or 0x-prefixed hexadecimal.\n"
-    "\n";
+const char readerFormats[] = "bin, ihex, hex, tihex or srec";
+const char writerFormats[] = "hex, lst, srec, bin, txt or tek";
 
 struct WriterExtension
 {
@@ -78,54 +65,7 @@ quint64 checkAddressSpace(LoadFileSections &sections, quint64 *lowest, quint64 *
     return gaps;
 }
 
-} // namespace
-
-TessaLoadArgParse::TessaLoadArgParse(DiagnosticSink *sink) : ArgParse(sink)
-{
-    addOption("-format", Kind::NextArgument, &format, nullptr);
-    addOption("-outformat", Kind::NextArgument, &outputFormat, nullptr);
-    addOption("-loadaddress", Kind::NextArgument, &loadAddress, nullptr);
-    addOption("-fill", Kind::NextArgument, &fill, nullptr);
-    addOption("-start", Kind::NextArgument, &start, nullptr);
-    addOption("-contiguous", Kind::NoArgument, nullptr, &contiguous);
-    addOption("-help", Kind::NoArgument, nullptr, &help);
-}
-
-QByteArray TessaLoadArgParse::usageText()
-{
-    return Version::banner("tessaload") + usage;
-}
-
-void TessaLoadArgParse::handleArgument(const QString &argument)
-{
-    positionalArguments.append(argument);
-}
-
-quint32 parseAddress(const QString &text)
-{
-    bool ok = false;
-    quint64 value = 0;
-    if (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))
-        value = text.midRef(2).toULongLong(&ok, 16);
-    else if (!text.isEmpty() && text.at(0).isDigit())
-        value = text.toULongLong(&ok, 10);
-    if (!ok || value > 0xFFFFFFFFu)
-        throw HException("invalid address '" + text + "'");
-    return quint32(value);
-}
-
-quint8 parseFillByte(const QString &text)
-{
-    QString digits = text;
-    if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0X")))
-        digits = digits.mid(2);
-    bool ok = digits.size() >= 1 && digits.size() <= 2;
-    const uint value = ok ? digits.toUInt(&ok, 16) : 0;
-    if (!ok)
-        throw HException("invalid fill byte '" + text + "'");
-    return quint8(value);
-}
-
+// The writer name for an output file name's extension, or a null string.
 QString writerFormatForFileName(const QString &fileName)
 {
     for (const WriterExtension &row : writerExtensions) {
@@ -135,31 +75,62 @@ QString writerFormatForFileName(const QString &fileName)
     return QString();
 }
 
-int TessaLoadTool::run(const QStringList &arguments, std::ostream &out)
+quint32 parseAddress(const QString &text)
 {
-    TessaLoadArgParse options(DiagnosticSink::instance());
-    options.parse(arguments, 1);
-    if (DiagnosticSink::instance()->errorCount() != 0)
-        return 1;
-    if (options.help || options.positionalArguments.isEmpty()) {
-        const QByteArray text = TessaLoadArgParse::usageText();
-        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-        std::fflush(stderr);
-        return 0;
-    }
-    const QString command = options.positionalArguments.first();
-    const int files = options.positionalArguments.size() - 1;
+    return quint32(QTx::parseNumber(text, 0, 0xFFFFFFFF, QStringLiteral("address")));
+}
+
+// The reader opens the file itself, but says only "cannot open": look first, so that
+// the message carries the system's reason.
+void checkReadable(const QString &fileName)
+{
+    if (QFileInfo(fileName).isDir())
+        throw HException(QTx::quoted(fileName) + " is a directory");
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw HException("cannot open " + QTx::quoted(fileName) + ": " + file.errorString());
+}
+
+} // namespace
+
+TessaLoadArgParse::TessaLoadArgParse()
+    : ToolArgParse(QStringLiteral("tessaload"),
+                   QStringLiteral("info FILE [option]...\nconvert IN OUT [option]..."),
+                   QStringLiteral("ADDR is decimal or 0x-prefixed hexadecimal."))
+{
+    addValue(QStringLiteral("-format"), QStringLiteral("NAME"), &format,
+             "Input format: " + QString(readerFormats) + "\n(default: from the file name extension)");
+    addValue(QStringLiteral("-outformat"), QStringLiteral("NAME"), &outputFormat,
+             "Output format: " + QString(writerFormats) + "\n(default: from the file name extension)");
+    addValue(QStringLiteral("-loadaddress"), QStringLiteral("ADDR"), &loadAddress,
+             QStringLiteral("Address of a binary input file (default 0)"));
+    addFlag(QStringLiteral("-contiguous"), &contiguous,
+            QStringLiteral("Merge the sections into one, filling the gaps"));
+    addValue(QStringLiteral("-fill"), QStringLiteral("HH"), &fill,
+             QStringLiteral("Fill byte of -contiguous (default FF); implies it"));
+    addValue(QStringLiteral("-start"), QStringLiteral("ADDR"), &start,
+             QStringLiteral("Start address written (default: the input's, else 0)"));
+}
+
+int TessaLoadTool::run(const QStringList &arguments)
+{
+    TessaLoadArgParse options;
+    if (const auto status = options.parseCommandLine(arguments))
+        return *status;
+    const QString command = options.positional.first();
+    const int files = options.positional.size() - 1;
     if (command == QLatin1String("info")) {
         if (files != 1)
-            throw HException(files ? "too many file names for info" : "missing file name");
-        info(options, out);
+            throw HException(files ? "too many file names for info"
+                                   : "info needs a file name");
+        info(options);
     } else if (command == QLatin1String("convert")) {
         if (files != 2)
             throw HException(files > 2 ? "too many file names for convert"
                                        : "convert needs an input and an output file");
         convert(options);
     } else {
-        throw HException("unknown command '" + command + "'");
+        throw HException("unknown command " + QTx::quoted(command) + " (use info or convert)");
     }
     return 0;
 }
@@ -169,47 +140,64 @@ std::unique_ptr<LoadFileInterface> TessaLoadTool::readInput(const TessaLoadArgPa
 {
     LoadFileFactory factory;
     const QString format =
-        options.format.isEmpty() ? factory.formatForFileName(fileName) : options.format;
-    std::unique_ptr<LoadFileInterface> file =
-        format.isEmpty() ? nullptr : factory.create(fileName, format);
-    if (!file)
-        throw HException("unknown load file format");
-    if (!options.loadAddress.isNull())
-        file->setLoadAddress(parseAddress(options.loadAddress));
-    return file;
+        options.format.isNull() ? factory.formatForFileName(fileName) : options.format;
+    if (format.isEmpty())
+        throw HException("cannot tell the format of " + QTx::quoted(fileName)
+                         + " from its name (use -format " + readerFormats + ")");
+    const bool known = std::any_of(factory.formats().begin(), factory.formats().end(),
+                                   [&](const LoadFileFormat &row) { return row.name == format; });
+    if (!known)
+        throw HException("unknown load file format " + QTx::quoted(format) + " (use "
+                         + readerFormats + ")");
+    const quint32 loadAddress = options.loadAddress.isNull() ? 0 : parseAddress(options.loadAddress);
+    checkReadable(fileName);
+    try {
+        std::unique_ptr<LoadFileInterface> file = factory.create(fileName, format);
+        if (!options.loadAddress.isNull())
+            file->setLoadAddress(loadAddress);
+        file->sections();  // reads the file now, so that its errors are reported here
+        return file;
+    } catch (const HException &error) {
+        throw HException("cannot read " + QTx::quoted(fileName) + ": " + error.message());
+    }
 }
 
-void TessaLoadTool::info(const TessaLoadArgParse &options, std::ostream &out)
+void TessaLoadTool::info(const TessaLoadArgParse &options)
 {
-    std::unique_ptr<LoadFileInterface> file =
-        readInput(options, options.positionalArguments.at(1));
+    std::unique_ptr<LoadFileInterface> file = readInput(options, options.positional.at(1));
     LoadFileSections &sections = file->sections();
     char line[64];
     for (int i = 0; i < sections.count(); ++i) {
         const int length = std::snprintf(line, sizeof line, "section 0x%08llX %u\n",
                                          sections.at(i)->address(), sections.at(i)->size());
-        out.write(line, length);
+        QTx::writeStandardOutput(QByteArray(line, length));
     }
     // The target is 32-bit: a start address read as a negative number is shown in the
     // low 32 bits.
     if (file->hasStartAddress()) {
         const int length = std::snprintf(line, sizeof line, "start 0x%08X\n",
                                          quint32(file->startAddress()));
-        out.write(line, length);
+        QTx::writeStandardOutput(QByteArray(line, length));
     }
 }
 
 void TessaLoadTool::convert(const TessaLoadArgParse &options)
 {
-    const QString input = options.positionalArguments.at(1);
-    const QString output = options.positionalArguments.at(2);
+    const QString input = options.positional.at(1);
+    const QString output = options.positional.at(2);
     // Check every option before anything is read or written.
     const QString format =
         options.outputFormat.isNull() ? writerFormatForFileName(output) : options.outputFormat;
-    if (format.isEmpty() || !QStringList({"hex", "lst", "srec", "bin", "txt", "tek"})
-                                 .contains(format))
-        throw HException("unknown output format");
-    const quint8 fill = options.fill.isNull() ? 0xFF : parseFillByte(options.fill);
+    if (format.isEmpty())
+        throw HException("cannot tell the output format of " + QTx::quoted(output)
+                         + " from its name (use -outformat " + writerFormats + ")");
+    if (!QStringList({"hex", "lst", "srec", "bin", "txt", "tek"}).contains(format))
+        throw HException("unknown output format " + QTx::quoted(format) + " (use "
+                         + writerFormats + ")");
+    const quint8 fill = options.fill.isNull()
+                            ? 0xFF
+                            : quint8(QTx::parseNumber(options.fill, 0, 0xFF,
+                                                      QStringLiteral("fill byte"), true));
     const bool hasStart = !options.start.isNull();
     const quint32 start = hasStart ? parseAddress(options.start) : 0;
 
@@ -229,7 +217,7 @@ void TessaLoadTool::convert(const TessaLoadArgParse &options)
 
     std::unique_ptr<CodeBuffer> writer = createWriter(format, output);
     if (!writer->isOpen())
-        throw HException("cannot create " + output);
+        throw HException(writer->errorString());
     for (int i = 0; i < sections.count(); ++i) {
         const LoadFileSectionInterface *section = sections.at(i);
         writer->setAddress(quint32(section->address()));
@@ -237,10 +225,7 @@ void TessaLoadTool::convert(const TessaLoadArgParse &options)
     }
     writer->finish(hasStart ? start
                             : file->hasStartAddress() ? quint32(file->startAddress()) : 0);
-    const bool failed = writer->hasFailed();
-    writer.reset();
-    if (failed) {
-        QFile::remove(output);
-        throw HException("cannot write " + output);
-    }
+    // The output replaces the old file only when it was written whole.
+    if (!writer->close())
+        throw HException(writer->errorString());
 }

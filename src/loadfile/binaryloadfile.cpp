@@ -1,5 +1,6 @@
 #include "binaryloadfile.h"
 
+#include "qtx/fileguard.h"
 #include "qtx/hexception.h"
 
 #include <QFile>
@@ -10,33 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-// Closes the descriptor on every way out of the constructor.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
-} // namespace
-
 BinaryLoadFile::BinaryLoadFile(const QString &fileName)
 {
-    FileDescriptor file(::open(QFile::encodeName(fileName).constData(), O_RDONLY));
+    QTx::FileDescriptor file(::open(QFile::encodeName(fileName).constData(), O_RDONLY));
     struct stat status;
-    if (file.get() < 0 || ::fstat(file.get(), &status) != 0 || S_ISDIR(status.st_mode))
+    if (file.fd() < 0 || ::fstat(file.fd(), &status) != 0 || S_ISDIR(status.st_mode))
         throw HException(QStringLiteral("cannot open ") + fileName);
     const HException readError(QStringLiteral("cannot read ") + fileName);
     // A section holds at most 4 GiB - 1 bytes.
@@ -46,7 +25,7 @@ BinaryLoadFile::BinaryLoadFile(const QString &fileName)
     m_contents.reset(new quint8[m_fileSize ? m_fileSize : 1]);
     quint64 done = 0;
     while (done < m_fileSize) {
-        const ssize_t got = ::read(file.get(), m_contents.get() + done, m_fileSize - done);
+        const ssize_t got = ::read(file.fd(), m_contents.get() + done, m_fileSize - done);
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)

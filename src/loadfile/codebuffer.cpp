@@ -6,8 +6,10 @@
 #include "loadfile/srecordbuffer.h"
 #include "loadfile/tihexbuffer.h"
 
-#include <QFile>
+#include "qtx/savefile.h"
+#include "qtx/toolsupport.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -41,17 +43,46 @@ char *CodeBuffer::putHexByte(char *out, quint8 value)
     return out + 2;
 }
 
-CodeBuffer::CodeBuffer(const QString &fileName, bool binary)
-    : m_output(new char[outputCapacity])
+// Text and binary files are written alike on this system: `binary` matters nowhere.
+CodeBuffer::CodeBuffer(const QString &fileName, bool /*binary*/)
+    : m_saveFile(std::make_unique<QTx::SaveFile>(fileName)), m_output(new char[outputCapacity])
 {
-    m_file = std::fopen(QFile::encodeName(fileName).constData(), binary ? "wb" : "w");
+    if (m_saveFile->open())
+        m_file = m_saveFile->stream();
+    else
+        m_error = m_saveFile->errorString();
 }
 
 CodeBuffer::~CodeBuffer()
 {
+    close();
+}
+
+bool CodeBuffer::close()
+{
+    if (!m_file)
+        return m_error.isEmpty();
     flush();
-    if (m_file)
-        std::fclose(m_file);
+    m_file = nullptr;
+    if (m_failed) {
+        m_saveFile->discard();
+        m_error = "cannot write " + QTx::quoted(m_saveFile->fileName()) + ": "
+                  + QTx::systemErrorText(m_errorNumber ? m_errorNumber : EIO);
+        return false;
+    }
+    if (!m_saveFile->commit()) {
+        m_failed = true;
+        m_error = m_saveFile->errorString();
+        return false;
+    }
+    return true;
+}
+
+void CodeBuffer::noteFailure()
+{
+    if (!m_failed)
+        m_errorNumber = errno;
+    m_failed = true;
 }
 
 void CodeBuffer::putBytes(const quint8 *bytes, quint32 count)
@@ -67,7 +98,9 @@ void CodeBuffer::output(const char *text, size_t length)
     if (m_outputLength + length > outputCapacity) {
         flush();
         if (length > outputCapacity) {
-            m_failed |= std::fwrite(text, 1, length, m_file) != length;
+            errno = 0;
+            if (std::fwrite(text, 1, length, m_file) != length)
+                noteFailure();
             return;
         }
     }
@@ -78,8 +111,10 @@ void CodeBuffer::output(const char *text, size_t length)
 void CodeBuffer::flush()
 {
     if (m_file && m_outputLength) {
-        m_failed |= std::fwrite(m_output.get(), 1, m_outputLength, m_file) != m_outputLength;
-        m_failed |= std::fflush(m_file) != 0;
+        errno = 0;
+        if (std::fwrite(m_output.get(), 1, m_outputLength, m_file) != m_outputLength
+            || std::fflush(m_file) != 0)
+            noteFailure();
     }
     m_outputLength = 0;
 }

@@ -5,14 +5,22 @@
 #include <cstdio>
 #include <memory>
 
+namespace QTx {
+class SaveFile;
+}
+
 /// A load-file writer: bytes are put one at a time at a current address that advances
 /// by itself; setAddress() leaves a gap; finish() writes what is pending and the end
 /// of the file. A file that cannot be created leaves the writer silently inert:
 /// callers that care ask isOpen() and hasFailed().
+///
+/// The output goes to a temporary file that takes the file name's place when the writer
+/// is closed, and only when every write succeeded: a failed write leaves what was there
+/// before untouched.
 class CodeBuffer
 {
 public:
-    /// Closes the file; bytes that finish() did not write are lost.
+    /// Closes the file (see close()); bytes that finish() did not write are lost.
     virtual ~CodeBuffer();
     CodeBuffer(const CodeBuffer &) = delete;
     CodeBuffer &operator=(const CodeBuffer &) = delete;
@@ -30,6 +38,12 @@ public:
     bool isOpen() const { return m_file != nullptr; }
     /// True once a write to the file failed (a full disk, say).
     bool hasFailed() const { return m_failed; }
+    /// Writes what is buffered and puts the file in place. False when the file could not
+    /// be created or a write failed; the old file is then as it was. Later calls answer
+    /// the first one's result.
+    bool close();
+    /// Why the file could not be created or written, with the system's reason.
+    const QString &errorString() const { return m_error; }
 
 protected:
     CodeBuffer(const QString &fileName, bool binary);
@@ -44,10 +58,15 @@ protected:
     quint32 m_address = 0;
 
 private:
-    std::FILE *m_file = nullptr;
+    void noteFailure();
+
+    std::unique_ptr<QTx::SaveFile> m_saveFile;
+    std::FILE *m_file = nullptr;  // the save file's stream; null when not open or closed
     std::unique_ptr<char[]> m_output;
     size_t m_outputLength = 0;
     bool m_failed = false;
+    int m_errorNumber = 0;  // the reason of the first failed write
+    QString m_error;
 };
 
 /// The record writers: bytes collect in a record of at most 16 bytes, written when it

@@ -141,12 +141,6 @@ TEST_F(SaveFileTest, FailedWriteToDeviceKeepsTheLink)
     EXPECT_TRUE(QFileInfo("/dev/full").exists());
 }
 
-TEST_F(SaveFileTest, DeviceIsWrittenInPlace)
-{
-    ASSERT_TRUE(QTx::SaveFile::writeFile("/dev/null", "discarded"));
-    EXPECT_FALSE(QFileInfo("/dev/null").isFile());
-}
-
 TEST_F(SaveFileTest, DiscardedWriteLeavesOldFile)
 {
     write("keep.txt", "old");
