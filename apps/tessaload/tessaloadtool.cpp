@@ -9,7 +9,6 @@
 #include "qtx/toolsupport.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <cstdio>
@@ -80,17 +79,6 @@ quint32 parseAddress(const QString &text)
     return quint32(QTx::parseNumber(text, 0, 0xFFFFFFFF, QStringLiteral("address")));
 }
 
-// The reader opens the file itself, but says only "cannot open": look first, so that
-// the message carries the system's reason.
-void checkReadable(const QString &fileName)
-{
-    if (QFileInfo(fileName).isDir())
-        throw HException(QTx::quoted(fileName) + " is a directory");
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw HException("cannot open " + QTx::quoted(fileName) + ": " + file.errorString());
-}
-
 } // namespace
 
 TessaLoadArgParse::TessaLoadArgParse()
@@ -150,7 +138,7 @@ std::unique_ptr<LoadFileInterface> TessaLoadTool::readInput(const TessaLoadArgPa
         throw HException("unknown load file format " + QTx::quoted(format) + " (use "
                          + readerFormats + ")");
     const quint32 loadAddress = options.loadAddress.isNull() ? 0 : parseAddress(options.loadAddress);
-    checkReadable(fileName);
+    QTx::checkReadableFile(fileName);
     try {
         std::unique_ptr<LoadFileInterface> file = factory.create(fileName, format);
         if (!options.loadAddress.isNull())

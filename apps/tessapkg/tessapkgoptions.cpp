@@ -1,53 +1,38 @@
 #include "tessapkgoptions.h"
 
-#include "qtx/version.h"
-
 namespace {
 
-const char usage[] =
-    "usage: tessapkg COMMAND ARGUMENTS... [options]\n"
-    "commands:\n"
-    "  list ARCHIVE [-offset N]\n"
-    "      one line per entry: mode (octal), size, UTC modification time, name\n"
-    "  create ARCHIVE PATH... [-version 1|2] [-bzip2] [-level N] [-nofollow]\n"
-    "      adds files and links, walking directories in name order\n"
-    "  extract ARCHIVE DIR [-overwrite] [-offset N] [PATTERN...]\n"
-    "      extracts all entries, or those whose names match a wildcard PATTERN\n"
-    "  compare A B [-text] [-times] [-modes]\n"
-    "      prints the differences; exit status 1 when there are any\n"
-    "  probe FILE\n"
-    "      prints yes (exit status 0) when FILE is a package archive, else no (1)\n"
-    "options:\n"
-    "  -help          show this text\n"
-    "  -offset N      the archive starts N bytes into the file\n"
-    "  -version 1|2   table-of-contents version to write (default 2)\n"
-    "  -bzip2         compress with bzip2 instead of zlib (version 2 only)\n"
-    "  -level N       compression level 0 to 9; -1 means 7 (default)\n"
-    "  -nofollow      store symbolic links as links instead of their targets\n"
-    "  -overwrite     replace existing files when extracting\n"
-    "  -text          list line differences of text entries\n"
-    "  -times         compare modification times too\n"
-    "  -modes         compare modes too\n";
+const char synopsis[] =
+    "list ARCHIVE [-offset N]\n"
+    "create ARCHIVE PATH... [-version 1|2] [-bzip2] [-level N] [-nofollow]\n"
+    "extract ARCHIVE DIR [-overwrite] [-offset N] [PATTERN...]\n"
+    "compare A B [-text] [-times] [-modes]\n"
+    "probe FILE\n";
+
+const char notes[] =
+    "list     one line per entry: mode (octal), size, UTC modification time, name\n"
+    "create   adds files and links, walking directories in name order\n"
+    "extract  extracts all entries, or those whose names match a wildcard PATTERN\n"
+    "compare  prints the differences; exit status 1 when there are any\n"
+    "probe    prints yes (exit status 0) when FILE is a package archive, else no (1)";
 
 } // namespace
 
-TessapkgOptions::TessapkgOptions(DiagnosticSink *sink) : ArgParse(sink)
+TessapkgOptions::TessapkgOptions()
+    : ToolArgParse(QStringLiteral("tessapkg"), QString::fromLatin1(synopsis),
+                   QString::fromLatin1(notes))
 {
-    addOption("-help", Kind::NoArgument, nullptr, &help);
-    addOption("-offset", Kind::NextArgument, &offset, &offsetGiven);
-    addOption("-version", Kind::NextArgument, &version, &versionGiven);
-    addOption("-level", Kind::NextArgument, &level, &levelGiven);
-    addOption("-bzip2", Kind::NoArgument, nullptr, &bzip2);
-    addOption("-nofollow", Kind::NoArgument, nullptr, &noFollow);
-    addOption("-overwrite", Kind::NoArgument, nullptr, &overwrite);
-    addOption("-text", Kind::NoArgument, nullptr, &text);
-    addOption("-times", Kind::NoArgument, nullptr, &times);
-    addOption("-modes", Kind::NoArgument, nullptr, &modes);
-}
-
-QByteArray TessapkgOptions::usageText()
-{
-    return Version::banner("tessapkg") + usage;
+    addValue("-offset", "N", &offset, "The archive starts N bytes into the file", &offsetGiven);
+    addValue("-version", "1|2", &version, "Table-of-contents version to write (default 2)",
+             &versionGiven);
+    addValue("-level", "N", &level, "Compression level 0 to 9; -1 means 7 (default)",
+             &levelGiven);
+    addFlag("-bzip2", &bzip2, "Compress with bzip2 instead of zlib (version 2 only)");
+    addFlag("-nofollow", &noFollow, "Store symbolic links as links instead of their targets");
+    addFlag("-overwrite", &overwrite, "Replace existing files when extracting");
+    addFlag("-text", &text, "List line differences of text entries");
+    addFlag("-times", &times, "Compare modification times too");
+    addFlag("-modes", &modes, "Compare modes too");
 }
 
 QStringList TessapkgOptions::givenOptions() const
@@ -63,9 +48,4 @@ QStringList TessapkgOptions::givenOptions() const
             given.append(QString::fromLatin1(flag.first));
     }
     return given;
-}
-
-void TessapkgOptions::handleArgument(const QString &argument)
-{
-    positional.append(argument);
 }

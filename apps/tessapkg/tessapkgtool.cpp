@@ -4,9 +4,10 @@
 
 #include "package/packagearchive.h"
 #include "package/packagearchivefile.h"
-#include "qtx/diagnosticsink.h"
 #include "qtx/hexception.h"
 #include "qtx/pathvalue.h"
+#include "qtx/savefile.h"
+#include "qtx/toolsupport.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,15 +18,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
+#include <limits>
 
 namespace {
-
-// A failure of the command line itself, reported like an archive failure.
-struct UsageError
-{
-    QString message;
-};
 
 struct Command
 {
@@ -38,21 +33,10 @@ struct Command
 
 qint64 parseOffset(const TessapkgOptions &options)
 {
-    if (!options.offsetGiven)
-        return 0;
-    // Decimal, or hexadecimal after "0x" (a leading zero does not mean octal).
-    const QString &text = options.offset;
-    const bool hex = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive);
-    bool ok = false;
-    const qint64 offset = hex ? text.mid(2).toLongLong(&ok, 16) : text.toLongLong(&ok, 10);
-    if (!ok || offset < 0)
-        throw UsageError{"invalid offset " + options.offset};
-    return offset;
-}
-
-void writeOut(const QByteArray &bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return options.offsetGiven
+               ? QTx::parseNumber(options.offset, 0, std::numeric_limits<qint64>::max(),
+                                  QStringLiteral("offset"))
+               : 0;
 }
 
 // "%06o %10u yyyy-MM-dd hh:mm:ss NAME", and " -> TARGET" for a link.
@@ -78,16 +62,9 @@ bool matchesAny(const QString &name, const QList<QRegExp> &patterns)
 
 int TessapkgTool::run(const QStringList &arguments)
 {
-    DiagnosticSink *sink = DiagnosticSink::instance();
-    TessapkgOptions options(sink);
-    options.parse(arguments, 1);
-    if (options.help) {
-        const QByteArray text = TessapkgOptions::usageText();
-        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-        return 0;
-    }
-    if (sink->errorCount() != 0)
-        return 1;
+    TessapkgOptions options;
+    if (const auto status = options.parseCommandLine(arguments))
+        return *status;
 
     static const Command commands[] = {
         {"list", 1, 1, {"-offset"}, &TessapkgTool::list},
@@ -96,61 +73,57 @@ int TessapkgTool::run(const QStringList &arguments)
         {"compare", 2, 2, {"-text", "-times", "-modes"}, &TessapkgTool::compare},
         {"probe", 1, 1, {}, &TessapkgTool::probe},
     };
-    try {
-        if (options.positional.isEmpty())
-            throw UsageError{"no command given (tessapkg -help shows the usage)"};
-        const QString name = options.positional.takeFirst();
-        const auto command = std::find_if(std::begin(commands), std::end(commands),
-                                          [&](const Command &c) { return name == c.name; });
-        if (command == std::end(commands))
-            throw UsageError{"unknown command " + name};
-        for (const QString &option : options.givenOptions()) {
-            if (!command->options.contains(option))
-                throw UsageError{"option " + option + " does not apply to " + name};
-        }
-        const int count = options.positional.size();
-        if (count < command->minArguments)
-            throw UsageError{"missing arguments for " + name};
-        if (command->maxArguments >= 0 && count > command->maxArguments)
-            throw UsageError{"too many arguments for " + name};
-        return (this->*command->run)(options);
-    } catch (const UsageError &error) {
-        sink->error() << error.message << std::endl;
-    } catch (const HException &error) {
-        sink->error() << error.message() << std::endl;
+    const QString name = options.positional.takeFirst();
+    const auto command = std::find_if(std::begin(commands), std::end(commands),
+                                      [&](const Command &c) { return name == c.name; });
+    if (command == std::end(commands))
+        throw HException("unknown command " + QTx::quoted(name)
+                         + " (use list, create, extract, compare or probe)");
+    for (const QString &option : options.givenOptions()) {
+        if (!command->options.contains(option))
+            throw HException("option " + option + " does not apply to " + name);
     }
-    return 1;
+    const int count = options.positional.size();
+    if (count < command->minArguments)
+        throw HException("missing arguments for " + name);
+    if (command->maxArguments >= 0 && count > command->maxArguments)
+        throw HException("too many arguments for " + name);
+    return (this->*command->run)(options);
+}
+
+// Opens an archive for reading; its failures name the file.
+static void openArchive(PackageArchive &archive, const QString &fileName, qint64 offset)
+{
+    QTx::checkReadableFile(fileName);
+    archive.setFileName(fileName);
+    try {
+        archive.open(offset);
+    } catch (const HException &error) {
+        throw HException("cannot read " + QTx::quoted(fileName) + ": " + error.message());
+    }
 }
 
 int TessapkgTool::list(const TessapkgOptions &options)
 {
     PackageArchive archive;
-    archive.setFileName(options.positional.at(0));
-    archive.open(parseOffset(options));
+    openArchive(archive, options.positional.at(0), parseOffset(options));
     for (PackageArchiveFile *entry : archive.entries())
-        writeOut(listLine(archive, entry));
+        QTx::writeStandardOutput(listLine(archive, entry));
     return 0;
 }
 
 int TessapkgTool::create(const TessapkgOptions &options)
 {
     PackageArchive archive;
-    int version = 2;
-    if (options.versionGiven) {
-        if (options.version != "1" && options.version != "2")
-            throw UsageError{"invalid version " + options.version};
-        version = options.version.toInt();
-    }
-    int level = -1;
-    if (options.levelGiven) {
-        bool ok = false;
-        level = options.level.toInt(&ok);
-        if (!ok)
-            throw UsageError{"invalid level " + options.level};
-    }
+    const int version = options.versionGiven
+                            ? int(QTx::parseNumber(options.version, 1, 2, QStringLiteral("version")))
+                            : 2;
+    const int level = options.levelGiven
+                          ? int(QTx::parseNumber(options.level, -1, 9, QStringLiteral("level")))
+                          : -1;
     // bzip2's block size is the level, and there are no blocks of size 0.
     if (options.bzip2 && version == 2 && level == 0)
-        throw UsageError{QStringLiteral("level 0 is not available with -bzip2")};
+        throw HException(QStringLiteral("level 0 is not available with -bzip2"));
     archive.setVersion(version);
     archive.setCompressionAlgorithm(options.bzip2 ? PackageArchive::bzip2Algorithm
                                                   : PackageArchive::zlibAlgorithm);
@@ -171,7 +144,18 @@ int TessapkgTool::create(const TessapkgOptions &options)
             throw HException("unsafe entry name " + name);
         addPath(archive, path, name);
     }
-    archive.saveAs(options.positional.at(0), level);
+    // The archive is written beside the target and replaces it only when complete.
+    QTx::SaveFile target(options.positional.at(0));
+    if (!target.open())
+        throw HException(target.errorString());
+    try {
+        archive.saveAs(target.temporaryFileName(), level);
+    } catch (const HException &error) {
+        throw HException("cannot write " + QTx::quoted(target.fileName()) + ": "
+                         + error.message());
+    }
+    if (!target.commit())
+        throw HException(target.errorString());
     return 0;
 }
 
@@ -220,12 +204,11 @@ void TessapkgTool::addDirectory(PackageArchive &archive, const QString &path, co
 int TessapkgTool::extract(const TessapkgOptions &options)
 {
     PackageArchive archive;
-    archive.setFileName(options.positional.at(0));
-    archive.open(parseOffset(options));
+    openArchive(archive, options.positional.at(0), parseOffset(options));
     const QString directory = options.positional.at(1);
     const QStringList patterns = options.positional.mid(2);
     if (!QDir().mkpath(directory))
-        throw UsageError{"cannot create directory " + directory};
+        throw HException("cannot create directory " + QTx::quoted(directory));
     if (patterns.isEmpty()) {
         archive.extractAll(directory, options.overwrite);
         return 0;
@@ -234,7 +217,7 @@ int TessapkgTool::extract(const TessapkgOptions &options)
     for (const QString &pattern : patterns) {
         wildcards.append(QRegExp(pattern, Qt::CaseSensitive, QRegExp::Wildcard));
         if (!archive.findFirstMatching(pattern))
-            throw UsageError{"no entry matches " + pattern};
+            throw HException("no entry matches " + QTx::quoted(pattern));
     }
     for (PackageArchiveFile *entry : archive.entries())
         entry->setMarked(matchesAny(entry->name(), wildcards));
@@ -256,6 +239,6 @@ int TessapkgTool::probe(const TessapkgOptions &options)
 {
     PackageArchive archive;
     const bool isArchive = archive.probe(options.positional.at(0));
-    writeOut(isArchive ? "yes\n" : "no\n");
+    QTx::writeStandardOutput(isArchive ? "yes\n" : "no\n");
     return isArchive ? 0 : 1;
 }

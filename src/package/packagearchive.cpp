@@ -26,7 +26,7 @@ using Layout = PackageArchiveLayout;
 // headers and, for version 1, the entry count of the inner header.
 struct PackageArchive::Container
 {
-    PackageArchiveFilePointer file;
+    QTx::FilePointer file;
     std::unique_ptr<PackageArchiveIOFileInterface> stream;
     qint32 version = 1;
     qint32 algorithm = zlibAlgorithm;

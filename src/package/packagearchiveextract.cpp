@@ -16,15 +16,6 @@
 
 #include <cerrno>
 
-int PackageArchiveDescriptor::close()
-{
-    if (m_fd < 0)
-        return 0;
-    const int result = ::close(m_fd);
-    m_fd = -1;
-    return result;
-}
-
 static bool pathExists(const QByteArray &path)
 {
     struct stat status;
@@ -51,7 +42,7 @@ static void writeAll(int fd, const QByteArray &bytes, const QString &path)
 static void writeRegularFile(const PackageArchiveFile &entry, const QByteArray &bytes,
                              const QString &path)
 {
-    PackageArchiveDescriptor file(::open(QFile::encodeName(path).constData(),
+    QTx::FileDescriptor file(::open(QFile::encodeName(path).constData(),
                                          O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
                                          0600));
     if (!file.isValid())

@@ -97,7 +97,7 @@ bool PackageArchive::isOpenInput(const QString &path) const
 
 void PackageArchive::writeArchive(const QString &path, int level)
 {
-    PackageArchiveFilePointer file(fopen(QFile::encodeName(path).constData(), "wb"));
+    QTx::FilePointer file(fopen(QFile::encodeName(path).constData(), "wb"));
     if (!file)
         throw HException("cannot open output file");
     outputFileOpened(file.get());
@@ -214,7 +214,7 @@ void PackageArchive::writeContent(PackageArchiveFile *entry, PackageArchiveIOFil
             throw failure;
         return;
     }
-    PackageArchiveDescriptor file(::open(QFile::encodeName(entry->diskPath()).constData(),
+    QTx::FileDescriptor file(::open(QFile::encodeName(entry->diskPath()).constData(),
                                          O_RDONLY | O_CLOEXEC));
     if (!file.isValid())
         throw HException("cannot read file " + entry->name());

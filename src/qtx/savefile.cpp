@@ -101,6 +101,11 @@ bool SaveFile::open()
     return true;
 }
 
+QString SaveFile::temporaryFileName() const
+{
+    return QFile::decodeName(m_temporaryPath.isEmpty() ? m_finalPath : m_temporaryPath);
+}
+
 bool SaveFile::commit()
 {
     if (!m_stream)

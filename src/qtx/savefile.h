@@ -29,6 +29,10 @@ public:
     bool open();
     /// The stream to write to, between open() and commit().
     FILE *stream() const { return m_stream.get(); }
+    /// For a writer that opens its output by name: the file to write instead of the
+    /// target, between open() and commit() (the target itself when it is a device).
+    /// The stream is not to be used then.
+    QString temporaryFileName() const;
     /// Flushes and closes the stream and puts the file in place. False when anything
     /// written failed; the target is then as it was before and errorString() says why.
     bool commit();

@@ -2,6 +2,9 @@
 
 #include "hexception.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <cstring>
 
 namespace QTx {
@@ -14,6 +17,16 @@ QString quoted(const QString &text)
 QString systemErrorText(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+void checkReadableFile(const QString &fileName)
+{
+    if (QFileInfo(fileName).isDir())
+        throw HException(quoted(fileName) + " is a directory");
+    QFile file(fileName);
+    // QFile's text for a failed open is the system's.
+    if (!file.open(QIODevice::ReadOnly))
+        throw HException("cannot open " + quoted(fileName) + ": " + file.errorString());
 }
 
 qint64 parseNumber(const QString &text, qint64 minimum, qint64 maximum, const QString &what,

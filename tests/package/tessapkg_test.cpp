@@ -133,14 +133,17 @@ TEST_F(TessapkgTest, CompareAndProbeAnswerThroughTheExitStatus)
     EXPECT_EQ(no.out, QByteArray("no\n"));
 }
 
-TEST_F(TessapkgTest, HelpShowsTheBannerAndUsage)
+TEST_F(TessapkgTest, FailedCreateKeepsWhatWasThere)
 {
-    const ToolResult help = tessapkg({"-help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.err.startsWith(
-        "Tessarune for ARM tessapkg - Release 5.4.0.2026012200.60945\n"));
-    EXPECT_TRUE(help.err.contains("tessapkg COMMAND"));
-    EXPECT_EQ(help.out, QByteArray());
+    succeed({"create", "old.pkg", "tree/a.txt"});
+    const QByteArray old = read("old.pkg");
+    EXPECT_EQ(tessapkg({"create", "old.pkg", "tree/a.txt", "nowhere"}).exitCode, 1);
+    EXPECT_EQ(read("old.pkg"), old);
+    ASSERT_EQ(symlink("/dev/full", path("full.pkg").toLocal8Bit()), 0);
+    const ToolResult full = tessapkg({"create", "full.pkg", "tree/a.txt"});
+    EXPECT_EQ(full.err, "tessapkg: error: cannot write 'full.pkg': error writing to "
+                        "compressed stream\n");
+    EXPECT_TRUE(QFileInfo(path("full.pkg")).isSymLink());
 }
 
 struct ToolError
@@ -167,25 +170,28 @@ TEST_P(TessapkgError, PrintsOneLineAndFails)
 INSTANTIATE_TEST_SUITE_P(
     Messages, TessapkgError,
     testing::Values(
-        ToolError{"NoCommand", {}, "no command given (tessapkg -help shows the usage)"},
-        ToolError{"UnknownCommand", {"pack", "x"}, "unknown command pack"},
+        ToolError{"UnknownCommand", {"pack", "x"},
+                  "unknown command 'pack' (use list, create, extract, compare or probe)"},
         ToolError{"UnknownOption", {"list", "x", "-fast"}, "unrecognised option -fast"},
-        ToolError{"MissingArchive", {"list", "none.pkg"}, "none.pkg does not exist"},
-        ToolError{"NotAnArchive", {"list", "garbage"}, "unsupported package file format"},
-        ToolError{"WithoutItsOffset", {"list", "wrapped.bin"}, "unsupported package file format"},
+        ToolError{"MissingArchive", {"list", "none.pkg"},
+                  "cannot open 'none.pkg': No such file or directory"},
+        ToolError{"NotAnArchive", {"list", "garbage"},
+                  "cannot read 'garbage': unsupported package file format"},
+        ToolError{"WithoutItsOffset", {"list", "wrapped.bin"},
+                  "cannot read 'wrapped.bin': unsupported package file format"},
         ToolError{"MissingArguments", {"create", "x.pkg"}, "missing arguments for create"},
         ToolError{"TooManyArguments", {"list", "a", "b"}, "too many arguments for list"},
         ToolError{"OptionOfAnotherCommand", {"list", "a", "-bzip2"},
                   "option -bzip2 does not apply to list"},
-        ToolError{"BadVersion", {"create", "x.pkg", "tree", "-version", "3"}, "invalid version 3"},
-        ToolError{"BadLevel", {"create", "x.pkg", "tree", "-level", "high"}, "invalid level high"},
+        ToolError{"BadVersion", {"create", "x.pkg", "tree", "-version", "3"}, "invalid version '3': not within 1 to 2"},
+        ToolError{"BadLevel", {"create", "x.pkg", "tree", "-level", "high"}, "invalid level 'high': not a number"},
         ToolError{"Bzip2LevelZero", {"create", "x.pkg", "tree", "-bzip2", "-level", "0"},
                   "level 0 is not available with -bzip2"},
-        ToolError{"BadOffset", {"list", "garbage", "-offset", "-4"}, "invalid offset -4"},
+        ToolError{"BadOffset", {"list", "garbage", "-offset", "-4"}, "invalid offset '-4': not a number"},
         ToolError{"MissingInput", {"create", "x.pkg", "nowhere"}, "cannot read nowhere"},
         ToolError{"ParentPath", {"create", "x.pkg", "../x"}, "unsafe entry name ../x"},
         ToolError{"NoEntryMatches", {"extract", "wrapped.bin", "out", "-offset", "8", "x*"},
-                  "no entry matches x*"}),
+                  "no entry matches 'x*'"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
