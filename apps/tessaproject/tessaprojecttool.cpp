@@ -4,10 +4,9 @@
 #include "projectsystem/projectsystem.h"
 #include "projectsystem/propertyclass.h"
 #include "projectsystem/solution.h"
-#include "qtx/argparse.h"
-#include "qtx/diagnosticsink.h"
 #include "qtx/hexception.h"
-#include "qtx/version.h"
+#include "qtx/toolentry.h"
+#include "qtx/toolsupport.h"
 
 #include <QFileInfo>
 
@@ -18,50 +17,44 @@
 
 namespace {
 
-const char usage[] =
-    "usage: tessaproject COMMAND ARGUMENTS... [options]\n"
-    "commands:\n"
-    "  tree FILE\n"
-    "      the solution's tree: kind, name and file name of every node\n"
-    "  get FILE NODE PROPERTY [-config NAME] [-trace] [-expand]\n"
-    "      the value of a property of a node (NODE: Project/Folder/file, '.' for\n"
-    "      the solution)\n"
-    "  set FILE NODE PROPERTY VALUE [-config NAME]\n"
-    "      sets the value in the node's configuration and saves the solution\n"
-    "  format FILE [OUT]\n"
-    "      loads and saves the solution (to OUT when given)\n"
-    "options:\n"
-    "  -help          show this text\n"
-    "  -config NAME   the configuration (default Common)\n"
-    "  -trace         also list where each part of the value came from\n"
-    "  -expand        expand the macros in the value\n";
+const char synopsis[] =
+    "tree FILE [option]...\n"
+    "get FILE NODE PROPERTY [-config NAME] [-trace] [-expand] [option]...\n"
+    "set FILE NODE PROPERTY VALUE [-config NAME] [option]...\n"
+    "format FILE [OUT] [option]...";
 
-class Options : public QTx::ArgParse
+const char notes[] =
+    "tree    the solution's tree: kind, name and file name of every node\n"
+    "get     the value of a property of a node (NODE: Project/Folder/file, '.' for\n"
+    "        the solution)\n"
+    "set     sets the value in the node's configuration and saves the solution\n"
+    "format  loads and saves the solution (to OUT when given)\n"
+    "Loading a solution runs its load commands (through /bin/sh) unless\n"
+    "-noloadcommands is given.";
+
+class Options : public QTx::ToolArgParse
 {
 public:
-    explicit Options(DiagnosticSink *sink) : ArgParse(sink)
+    Options() : ToolArgParse("tessaproject", synopsis, notes)
     {
-        addOption("-help", Kind::NoArgument, nullptr, &help);
-        addOption("-config", Kind::NextArgument, &configuration, &configurationGiven);
-        addOption("-trace", Kind::NoArgument, nullptr, &trace);
-        addOption("-expand", Kind::NoArgument, nullptr, &expand);
+        addValue("-config", "NAME", &configuration, "The configuration (default Common)",
+                 &configurationGiven);
+        addFlag("-trace", &trace, "Also list where each part of the value came from");
+        addFlag("-expand", &expand, "Expand the macros in the value");
+        addFlag("-noloadcommands", &noLoadCommands,
+                "Do not run the solution's load commands");
     }
 
-    QStringList positional;
     QString configuration;
     bool configurationGiven = false;
-    bool help = false;
     bool trace = false;
     bool expand = false;
-
-protected:
-    void handleArgument(const QString &argument) override { positional.append(argument); }
+    bool noLoadCommands = false;
 };
 
 void print(const QString &line)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    QTx::writeStandardOutput(line.toUtf8() + '\n');
 }
 
 void reportWarnings(const Solution &solution)
@@ -89,28 +82,16 @@ QString nodeLine(const ProjectElement &node, int depth)
 
 } // namespace
 
-QByteArray TessaProjectTool::usageText()
-{
-    return Version::banner("tessaproject") + usage;
-}
-
 int TessaProjectTool::run(const QStringList &arguments)
 {
-    DiagnosticSink *sink = DiagnosticSink::instance();
-    Options options(sink);
-    const int errorsBefore = sink->errorCount();
-    options.parse(arguments, 1);
-    if (sink->errorCount() != errorsBefore)
-        return 1;
-    if (options.help) {
-        const QByteArray text = usageText();
-        std::cerr.write(text.constData(), text.size());
-        return 0;
-    }
+    Options options;
+    if (const auto status = options.parseCommandLine(arguments))
+        return *status;
     if (options.configurationGiven)
         m_configuration = options.configuration;
     m_trace = options.trace;
     m_expand = options.expand;
+    m_runLoadCommands = !options.noLoadCommands;
 
     static const std::pair<const char *, int (TessaProjectTool::*)(const QStringList &)>
         commands[] = {
@@ -119,34 +100,27 @@ int TessaProjectTool::run(const QStringList &arguments)
             {"set", &TessaProjectTool::set},
             {"format", &TessaProjectTool::format},
         };
-    try {
-        if (options.positional.isEmpty())
-            throw HException("no command given; try -help");
-        const QString command = options.positional.first();
-        for (const auto &entry : commands) {
-            if (command == QLatin1String(entry.first))
-                return (this->*entry.second)(options.positional.mid(1));
-        }
-        throw HException("unknown command '" + command + "'; try -help");
-    } catch (const SolutionLoadError &error) {
-        sink->error() << error.text() << std::endl;
-    } catch (const HException &error) {
-        sink->error() << error.message() << std::endl;
+    const QString command = options.positional.first();
+    for (const auto &entry : commands) {
+        if (command == QLatin1String(entry.first))
+            return (this->*entry.second)(options.positional.mid(1));
     }
-    return 1;
+    throw HException("unknown command " + QTx::quoted(command)
+                     + " (use tree, get, set or format)");
 }
 
 void TessaProjectTool::expectArguments(const QStringList &positional, int minimum,
                                        int maximum) const
 {
     if (positional.size() < minimum)
-        throw HException(QStringLiteral("missing arguments; try -help"));
+        throw HException(QStringLiteral("missing arguments (try -help)"));
     if (positional.size() > maximum)
-        throw HException("unexpected argument '" + positional.at(maximum) + "'");
+        throw HException("unexpected argument " + QTx::quoted(positional.at(maximum)));
 }
 
 Solution *TessaProjectTool::load(ProjectSystem &system, const QString &fileName)
 {
+    system.setRunLoadCommands(m_runLoadCommands);
     Solution *solution = system.loadSolution(fileName);
     reportWarnings(*solution);
     return solution;
@@ -174,7 +148,7 @@ ProjectElement *TessaProjectTool::findNode(ProjectElement *solution, const QStri
             used = count;
         }
         if (!match)
-            throw HException("can't find node '" + path + "'");
+            throw HException("can't find node " + QTx::quoted(path));
         node = match;
         i += used;
     }
@@ -212,7 +186,7 @@ int TessaProjectTool::get(const QStringList &positional)
     const ProjectElement *node = findNode(solution->root(), positional.at(1));
     const PropertyClass *property = system.propertyClass(positional.at(2));
     if (!property)
-        throw HException("unknown property '" + positional.at(2) + "'");
+        throw HException("unknown property " + QTx::quoted(positional.at(2)));
     PropertyTrace trace;
     const QString value = system.value(node, *property, m_configuration,
                                        m_trace ? &trace : nullptr);
@@ -231,7 +205,7 @@ int TessaProjectTool::set(const QStringList &positional)
     Solution *solution = load(system, positional.at(0));
     ProjectElement *node = findNode(solution->root(), positional.at(1));
     if (!system.propertyClass(positional.at(2)))
-        throw HException("unknown property '" + positional.at(2) + "'");
+        throw HException("unknown property " + QTx::quoted(positional.at(2)));
     node->setPropertyValue(m_configuration, positional.at(2), positional.at(3));
     if (!solution->save())
         throw HException(solution->errorText());

@@ -17,8 +17,6 @@ public:
     /// Runs one command; returns the exit status (0 success, 1 error).
     int run(const QStringList &arguments);
 
-    static QByteArray usageText();
-
     /// The node at `path` ("Project/Folder/file.c", names from below the solution;
     /// empty or "." for the solution itself). Throws HException when there is none.
     static ProjectElement *findNode(ProjectElement *solution, const QString &path);
@@ -34,4 +32,5 @@ private:
     QString m_configuration = QStringLiteral("Common");
     bool m_trace = false;
     bool m_expand = false;
+    bool m_runLoadCommands = true;
 };

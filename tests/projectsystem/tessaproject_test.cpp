@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include <QFileInfo>
+
 namespace {
 
 const QByteArray solution = "<!DOCTYPE TessaStudio_Project_File>\n"
@@ -114,11 +116,9 @@ TEST_F(TessaProjectTest, ErrorsAreOneLineAndExitOne)
         {{"tree", "other.hzp"}, "other.hzp not a solution file"},
         {{"get", "s.hzp", "App/Nope", "project_type"}, "can't find node 'App/Nope'"},
         {{"get", "s.hzp", "App", "no_such_property"}, "unknown property 'no_such_property'"},
-        {{"get", "s.hzp", "App"}, "missing arguments; try -help"},
+        {{"get", "s.hzp", "App"}, "missing arguments (try -help)"},
         {{"tree", "s.hzp", "extra"}, "unexpected argument 'extra'"},
-        {{"frobnicate"}, "unknown command 'frobnicate'; try -help"},
-        {{}, "no command given; try -help"},
-        {{"tree", "s.hzp", "-bogus"}, "unrecognised option -bogus"},
+        {{"frobnicate"}, "unknown command 'frobnicate' (use tree, get, set or format)"},
         {{"format", "s.hzp", "no/dir/out.hzp"},
          "Can't open " + (dir() + "/no/dir/out.hzp").toUtf8() + " for writing"},
     };
@@ -131,12 +131,14 @@ TEST_F(TessaProjectTest, ErrorsAreOneLineAndExitOne)
     }
 }
 
-TEST_F(TessaProjectTest, HelpShowsBannerAndUsage)
+TEST_F(TessaProjectTest, LoadCommandsRunUnlessTurnedOff)
 {
-    const ToolResult result = run({"-help"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(result.err.startsWith("Tessarune for ARM tessaproject - Release "));
-    EXPECT_TRUE(result.err.contains("usage: tessaproject COMMAND"));
+    write("cmd.hzp", "<!DOCTYPE TessaStudio_Project_File>\n"
+                     "<solution Name=\"C\" load_command=\"touch ran\" />\n");
+    EXPECT_EQ(run({"tree", "cmd.hzp", "-noloadcommands"}).out, "solution C (cmd.hzp)\n");
+    EXPECT_FALSE(QFileInfo::exists(path("ran")));
+    EXPECT_EQ(run({"tree", "cmd.hzp"}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(path("ran")));
 }
 
 TEST_F(TessaProjectTest, ExampleSolutionResolvesPerFileOverrides)
