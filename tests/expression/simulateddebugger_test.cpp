@@ -91,53 +91,43 @@ protected:
     SimulatedDebugExpressionParser m_debugger;
 };
 
+class LittleTargetTest : public SimulatedDebuggerTest
+{
+protected:
+    void SetUp() override { load(littleTarget); }
+};
+
 } // namespace
 
-TEST_F(SimulatedDebuggerTest, ReadsVariablesOfEveryType)
+TEST_F(LittleTargetTest, ReadsVariablesOfEveryType)
 {
-    load(littleTarget);
     expectAll({
-        {"counter", "42 : int"},
-        {"ratio", "1.5 : float"},
+        {"counter", "42 : int"}, {"ratio", "1.5 : float"},
         {"d", "0.1 : double"},
         {"arr", "{1, 2, 3, -1} : string"},
-        {"arr[3]", "-1 : short"},
-        {"name", "hello : string"},
-        {"cbuf", "abc : string"},
-        {"wide", "18446744073709551615 : unsigned long long"},
-        {"b", "-128 : byte"},
-        {"ro", "1144201745 : unsigned int"},
-        {"other", "4660 : unsigned short"},
-        {"ns::inner", "7 : int"},
+        {"arr[3]", "-1 : short"}, {"name", "hello : string"},
+        {"cbuf", "abc : string"}, {"wide", "18446744073709551615 : unsigned long long"},
+        {"b", "-128 : byte"}, {"ro", "1144201745 : unsigned int"},
+        {"other", "4660 : unsigned short"}, {"ns::inner", "7 : int"},
         {"::counter", "42 : int"},
         {"pt", "{x = 3, y = -4, flags = 5, mode = 3, s = 0} : string"},
-        {"counter * 2 + arr[1]", "86 : int"},
-        {"counter == 42", "true : boolean"},
+        {"counter * 2 + arr[1]", "86 : int"}, {"counter == 42", "true : boolean"},
+        {"wide > 1", "true : boolean"},   // unsigned values compare as unsigned
     });
 }
 
-TEST_F(SimulatedDebuggerTest, PointersArraysAndMembers)
+TEST_F(LittleTargetTest, PointersArraysAndMembers)
 {
-    load(littleTarget);
     expectAll({
-        {"p", "4096 : unsigned int"},
-        {"*p", "42 : int"},
-        {"p[0]", "42 : int"},
-        {"*(arr + 2)", "3 : short"},
-        {"arr + 1", "4114 : unsigned int"},
-        {"p + 1", "4100 : unsigned int"},
-        {"&counter", "4096 : unsigned int"},
-        {"*&counter", "42 : int"},
-        {"&arr[2]", "4116 : unsigned int"},
+        {"p", "4096 : unsigned int"}, {"*p", "42 : int"},
+        {"*(arr + 2)", "3 : short"}, {"arr + 1", "4114 : unsigned int"},
+        {"p + 1", "4100 : unsigned int"}, {"&counter", "4096 : unsigned int"},
+        {"*&counter", "42 : int"}, {"&arr[2]", "4116 : unsigned int"},
         {"arr[1:3]", "{2, 3} : string"},
         {"p[1:3]", "{1069547520, 0} : string"},
-        {"pt.y", "-4 : short"},
-        {"pp->y", "-4 : short"},
-        {"pp.x", "3 : int"},
-        {"(*pp).mode", "3 : unsigned char"},
-        {"pp[0].flags", "5 : unsigned char"},
-        {"*(short *)0x1012", "2 : short"},
-        {"(int *)0x1010", "4112 : unsigned int"},
+        {"pt.y", "-4 : short"}, {"pp->y", "-4 : short"},
+        {"pp.x", "3 : int"}, {"(*pp).mode", "3 : unsigned char"},
+        {"*(short *)0x1012", "2 : short"}, {"(int *)0x1010", "4112 : unsigned int"},
         {"((struct point *)&pt)->x", "3 : int"},
         {"(struct point)counter", "{x = 42, y = 0, flags = 0, mode = 0, s = -1} : string"},
         {"*(unsigned short *)&other", "4660 : unsigned short"},
@@ -148,9 +138,8 @@ TEST_F(SimulatedDebuggerTest, PointersArraysAndMembers)
     });
 }
 
-TEST_F(SimulatedDebuggerTest, LargeValuesShowABoundedText)
+TEST_F(LittleTargetTest, LargeValuesShowABoundedText)
 {
-    load(littleTarget);
     const QString text = evaluate(QStringLiteral("(int[100])counter"));
     EXPECT_EQ(text, "error: cannot read memory at 0x118f");  // the range ends at 0x10ff
     const QString shorts = evaluate(QStringLiteral("(short[100])counter"));
@@ -171,59 +160,42 @@ TEST_F(SimulatedDebuggerTest, NestedArraysShareOneBudget)
     EXPECT_TRUE(nested.endsWith(QStringLiteral("0, ...}, ...}, ...}, ...} : string")));
 }
 
-TEST_F(SimulatedDebuggerTest, SizesSymbolsAndLines)
+TEST_F(LittleTargetTest, SizesSymbolsAndLines)
 {
-    load(littleTarget);
     expectAll({
-        {"sizeof counter", "4 : long long"},
-        {"sizeof arr", "8 : long long"},
-        {"sizeof(arr[0])", "2 : long long"},
-        {"sizeof(struct point)", "8 : long long"},
-        {"sizeof(point_t *)", "4 : long long"},
-        {"sizeof(long long[3])", "24 : long long"},
-        {"sizeof(1 + 2)", "8 : long long"},
-        {"1 << sizeof(int)", "16 : long long"},
-        {"symbolat(0x1000)", "counter : string"},
-        {"symbolat(0x1012)", "arr+2 : string"},
-        {"symbolat(&pt.y)", "pt+4 : string"},
-        {"symbolat(0x10)", "other : string"},
+        {"sizeof counter", "4 : long long"}, {"sizeof arr", "8 : long long"},
+        {"sizeof(arr[0])", "2 : long long"}, {"sizeof(struct point)", "8 : long long"},
+        {"sizeof(point_t *)", "4 : long long"}, {"sizeof(long long[3])", "24 : long long"},
+        {"sizeof(1 + 2)", "8 : long long"}, {"1 << sizeof(int)", "16 : long long"},
+        {"symbolat(0x1000)", "counter : string"}, {"symbolat(0x1012)", "arr+2 : string"},
+        {"symbolat(&pt.y)", "pt+4 : string"}, {"symbolat(0x10)", "other : string"},
         {"symbolat(0x9000)", "error: no symbol at 0x9000"},
         {"addressof(\"main.c\", 12)", "512 : unsigned int"},
         {"addressof(\"main.c\", 13)", "error: no code at main.c:13"},
     });
 }
 
-TEST_F(SimulatedDebuggerTest, RegistersAndTheirFields)
+TEST_F(LittleTargetTest, RegistersAndTheirFields)
 {
-    load(littleTarget);
     expectAll({
-        {"@pc", "256 : unsigned int"},
-        {"@ctrl", "33 : unsigned int"},
-        {"@ctrl.en", "1 : unsigned int"},
-        {"@ctrl.mode", "0 : unsigned int"},
-        {"@ctrl.mode = 7", "7 : unsigned int"},
-        {"@ctrl", "47 : unsigned int"},
-        {"@pc += 4", "260 : unsigned int"},
-        {"@pc", "260 : unsigned int"},
+        {"@pc", "256 : unsigned int"}, {"@ctrl", "33 : unsigned int"},
+        {"@ctrl.en", "1 : unsigned int"}, {"@ctrl.mode", "0 : unsigned int"},
+        {"@ctrl.mode = 7", "7 : unsigned int"}, {"@ctrl", "47 : unsigned int"},
+        {"@pc += 4", "260 : unsigned int"}, {"@pc", "260 : unsigned int"},
         {"@ctrl.nope", "error: nope is not a field of register 4 { en 0 1; mode 1 3; }"},
-        {"@r0", "error: unknown register"},
-        {"&@pc", "error: cannot take address of a register"},
+        {"@r0", "error: unknown register"}, {"&@pc", "error: cannot take address of a register"},
         {"((register 1 { lo 0 4; hi 4 4; })0x5A).hi", "5 : unsigned char"},
     });
 }
 
-TEST_F(SimulatedDebuggerTest, AssignmentsWriteTargetMemoryLittleEndian)
+TEST_F(LittleTargetTest, AssignmentsWriteTargetMemoryLittleEndian)
 {
-    load(littleTarget);
     expectAll({
-        {"counter = 0x12345678", "305419896 : int"},
-        {"arr[1] = -2", "-2 : short"},
-        {"*p += 1", "305419897 : int"},
-        {"ratio = 2", "2 : float"},
-        {"counter = 3.9", "3 : int"},
-        {"counter++", "4 : int"},
-        {"--counter", "3 : int"},
-        {"other = 0xBEEF", "48879 : unsigned short"},
+        {"counter + (counter = 5)", "47 : int"},   // left operand first, as everywhere
+        {"counter = 0x12345678", "305419896 : int"}, {"arr[1] = -2", "-2 : short"},
+        {"*p += 1", "305419897 : int"}, {"ratio = 2", "2 : float"},
+        {"counter = 3.9", "3 : int"}, {"counter++", "4 : int"},
+        {"--counter", "3 : int"}, {"other = 0xBEEF", "48879 : unsigned short"},
         {"(a = 1)", "error: a symbol not found"},
     });
     EXPECT_EQ(bytesAt(0, 0x1000, 4), "03 00 00 00");
@@ -232,16 +204,13 @@ TEST_F(SimulatedDebuggerTest, AssignmentsWriteTargetMemoryLittleEndian)
     EXPECT_EQ(bytesAt(1, 0x10, 2), "ef be");
 }
 
-TEST_F(SimulatedDebuggerTest, BitFieldWritesKeepTheOtherBits)
+TEST_F(LittleTargetTest, BitFieldWritesKeepTheOtherBits)
 {
-    load(littleTarget);
     // flags are bits 0-2, mode bits 3-4 of the byte at 0x1036 (0x1d); s is the low
     // nibble of the next byte.
     expectAll({
-        {"pt.flags = 2", "2 : unsigned char"},
-        {"pt.mode", "3 : unsigned char"},
-        {"pt.flags = 15", "7 : unsigned char"},
-        {"pt.mode = 0", "0 : unsigned char"},
+        {"pt.flags = 2", "2 : unsigned char"}, {"pt.mode", "3 : unsigned char"},
+        {"pt.flags = 15", "7 : unsigned char"}, {"pt.mode = 0", "0 : unsigned char"},
         {"pt.s = -3", "-3 : char"},
         {"pt", "{x = 3, y = -4, flags = 7, mode = 0, s = -3} : string"},
     });
@@ -262,75 +231,67 @@ bytes 0x8 a5
 register r 0x11223344
 )");
     expectAll({
-        {"w", "305419896 : unsigned int"},
-        {"h", "-2 : short"},
-        {"f.a", "5 : unsigned char"},
-        {"f.b", "5 : unsigned char"},
-        {"w = 0xA1B2C3D4", "2712847316 : unsigned int"},
-        {"f.a = 2", "2 : unsigned char"},
+        {"w", "305419896 : unsigned int"}, {"h", "-2 : short"},
+        {"f.a", "5 : unsigned char"}, {"f.b", "5 : unsigned char"},
+        {"w = 0xA1B2C3D4", "2712847316 : unsigned int"}, {"f.a = 2", "2 : unsigned char"},
         {"@r", "287454020 : unsigned int"},
     });
     EXPECT_EQ(bytesAt(0, 0, 4), "a1 b2 c3 d4");
     EXPECT_EQ(bytesAt(0, 8, 1), "45");
 }
 
-TEST_F(SimulatedDebuggerTest, FailuresNameTheCulprit)
+TEST_F(LittleTargetTest, FailuresNameTheCulprit)
 {
-    load(littleTarget);
     expectAll({
         {"ro = 1", "error: cannot write memory at 0x8000"},
         {"*(int *)0x5000", "error: cannot read memory at 0x5000"},
         {"*(int *)0x5000 = 1", "error: cannot write memory at 0x5000"},
         {"pt.z", "error: z is not a member of struct point"},
-        {"counter.x", "error: bad expression type"},
-        {"*counter", "error: cannot dereference"},
+        {"counter.x", "error: bad expression type"}, {"*counter", "error: cannot dereference"},
         {"counter = \"a\"", "error: cannot convert string to int"},
         {"arr = 1", "error: cannot assign to short [4]"},
         {"&pt.flags", "error: cannot take address of a bit-field"},
         {"&(int)1", "error: cannot take address of a constant"},
-        {"(int *)1.5", "error: cannot cast"},
-        {"(struct point)1", "error: cannot cast"},
+        {"(int *)1.5", "error: cannot cast"}, {"(struct point)1", "error: cannot cast"},
         {"arr[3:1]", "error: bad slice bounds"},
         {"name + 1", "error: unsupported binary numeric operation"},
-        {"(int)name", "error: cannot cast"},
-        {"this", "error: this symbol not found"},
+        {"(int)name", "error: cannot cast"}, {"this", "error: this symbol not found"},
         {"f(1)", "error: function calling not implemented"},
         {"(int)counter = 1", "error: can't update a constant"},
     });
 }
 
-TEST_F(SimulatedDebuggerTest, CastsConvertNumerically)
+// - negates integers within their kind and size and ~ complements them; ! takes the
+// booleans that comparisons give. Nothing else has a unary operator.
+TEST_F(LittleTargetTest, UnaryOperatorsKeepKindAndSize)
 {
-    load(littleTarget);
     expectAll({
-        {"(char)300", "44 : char"},
-        {"(unsigned char)-1", "255 : unsigned char"},
-        {"(short)counter", "42 : short"},
-        {"(unsigned)-1", "4294967295 : unsigned int"},
-        {"(long long)-1", "-1 : long long"},
-        {"(float)0.1", "0.10000000149011612 : float"},
-        {"(double)counter / 4", "10.5 : double"},
-        {"(int)2.9", "2 : int"},
-        {"(int)(0 - 2.9)", "-2 : int"},
-        {"(int)-2.9", "error: unsupported unary num operation"},
-        {"(byte)255", "-1 : byte"},
+        {"-(unsigned char)1", "255 : unsigned char"}, {"-(short)-32768", "-32768 : short"},
+        {"-wide", "1 : unsigned long long"}, {"-arr[3]", "1 : short"},
+        {"~(unsigned short)1", "65534 : unsigned short"}, {"~b", "127 : byte"},
+        {"!(counter == 42)", "false : boolean"},
+        {"-ratio", "error: unsupported unary num operation"},
+        {"!counter", "error: unsupported unary num operation"},
+        {"~name", "error: unsupported unary num operation"},
+    });
+}
+
+TEST_F(LittleTargetTest, CastsConvertNumerically)
+{
+    expectAll({
+        {"(char)300", "44 : char"}, {"(unsigned char)-1", "255 : unsigned char"},
+        {"(short)counter", "42 : short"}, {"(unsigned)-1", "4294967295 : unsigned int"},
+        {"(long long)-1", "-1 : long long"}, {"(float)0.1", "0.10000000149011612 : float"},
+        {"(double)counter / 4", "10.5 : double"}, {"(int)2.9", "2 : int"},
+        {"(int)(0 - 2.9)", "-2 : int"}, {"(byte)255", "-1 : byte"},
+        {"(short)0x18000", "-32768 : short"},
         {"(unsigned long long)1e300", "unexpected text e300"},
     });
 }
 
-namespace {
-
-struct BadDescription
-{
-    const char *text;
-    const char *message;
-};
-
-} // namespace
-
 TEST(SimulatedDebuggerDescriptionTest, ErrorsNameFileAndLine)
 {
-    const BadDescription cases[] = {
+    const struct { const char *text; const char *message; } cases[] = {
         {"frobnicate 1", "t.txt:1: unknown directive 'frobnicate'"},
         {"\n\nmemory 0x0 zz", "t.txt:3: bad number 'zz'"},
         {"memory 0x0 0xffffffff", "t.txt:1: memory range too large"},
@@ -348,12 +309,14 @@ TEST(SimulatedDebuggerDescriptionTest, ErrorsNameFileAndLine)
         {"register r 1 int[2]", "t.txt:1: a register holds an integer, a floating value or a "
                                 "pointer"},
         {"set 1 +", "t.txt:1: unexpected token TOKEN_EOL"},
-        {"set x = 1", "t.txt:1: x symbol not found"},
-        {"set 1 2", "t.txt:1: unexpected text '2'"},
+        {"set x = 1", "t.txt:1: x symbol not found"}, {"set 1 2", "t.txt:1: unexpected text '2'"},
         {"load nothing.xyz", "t.txt:1: unknown load-file format of nothing.xyz"},
         {"byteorder big\nbyteorder big\n\tfoo", "t.txt:3: unknown directive 'foo'"},
+        {"memory 0x0 0xf\ntext 0xf \"a\"", "t.txt:2: text at 0xf lies outside the memory ranges"},
+        {"line main.c x 0x0", "t.txt:1: bad number 'x'"}, {"typedef t", "t.txt:1: type expected"},
+        {"set", "t.txt:1: expression expected"}, {"load", "t.txt:1: load file expected"},
     };
-    for (const BadDescription &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.text);
         SimulatedDebugExpressionParser debugger;
         try {
