@@ -10,33 +10,10 @@ namespace {
 class PackageArchiveCompareTest : public PackageTest
 {
 protected:
-    struct Entry
+    // Compares archives a and b and returns what it printed; checks the count it returns.
+    QByteArray compare(bool text, bool times, bool modes, int expectedCount = -1)
     {
-        const char *name;
-        QByteArray content;
-        qint64 time = 100;
-        quint32 mode = 0644;
-    };
-
-    QString save(const QString &fileName, const QList<Entry> &entries, int version = 2,
-                 int algorithm = 0)
-    {
-        PackageArchive archive;
-        archive.setVersion(version);
-        archive.setCompressionAlgorithm(algorithm);
-        for (const Entry &entry : entries)
-            archive.addFile(put(fileName + ".in/" + entry.name, entry.content, entry.mode,
-                                entry.time),
-                            entry.name);
-        archive.saveAs(path(fileName));
-        return path(fileName);
-    }
-
-    // Runs the comparison and returns what it printed; checks the count it returns.
-    QByteArray compare(const QString &a, const QString &b, bool text, bool times, bool modes,
-                       int expectedCount = -1)
-    {
-        PackageArchive first(a), second(b);
+        PackageArchive first(path("a")), second(path("b"));
         char *buffer = nullptr;
         size_t size = 0;
         FILE *out = open_memstream(&buffer, &size);
@@ -51,100 +28,71 @@ protected:
 
 TEST_F(PackageArchiveCompareTest, EqualArchivesInAnyOrderPrintNothing)
 {
-    const QString a = save("a.pkg", {{"x", "1\n"}, {"y", "2\n"}});
-    const QString b = save("b.pkg", {{"y", "2\n"}, {"x", "1\n"}});
-    EXPECT_EQ(compare(a, b, true, true, true, 0), QByteArray());
+    save("a", {{"x", 0644, "1\n"}, {"y", 0644, "2\n"}});
+    save("b", {{"y", 0644, "2\n"}, {"x", 0644, "1\n"}});
+    EXPECT_EQ(compare(true, true, true, 0), QByteArray());
 }
 
 TEST_F(PackageArchiveCompareTest, ReportsEachKindOfDifferenceInOrder)
 {
-    const QString a = save("a.pkg", {{"same", "s"}, {"changed", "old"}, {"onlyA", "a"},
-                                     {"timed", "t"}, {"moded", "m"}});
-    const QString b = save("b.pkg", {{"moded", "m", 100, 0755}, {"onlyB", "b"},
-                                     {"timed", "t", 200}, {"changed", "newer"}, {"same", "s"}},
-                           1);
-    EXPECT_EQ(compare(a, b, false, true, true, 9),
+    save("a", {{"same", 0644, "s"}, {"changed", 0644, "old"}, {"onlyA", 0644, "a"},
+               {"timed", 0644, "t"}, {"moded", 0644, "m"}});
+    save("b", {{"moded", 0755, "m"}, {"onlyB", 0644, "b"}, {"timed", 0644, "t", 200},
+               {"changed", 0644, "newer"}, {"same", 0644, "s"}}, 1);
+    EXPECT_EQ(compare(false, true, true, 9),
               "file format version differs\n"
               "same attributes are different\n"
               "changed differs\n"
               "changed attributes are different\n"
-              "onlyA only in " + a.toLocal8Bit() + "\n"
+              "onlyA only in " + path("a").toLocal8Bit() + "\n"
               "timed modification time is different\n"
               "timed attributes are different\n"
               "moded attributes are different\n"
-              "onlyB only in " + b.toLocal8Bit() + "\n");
+              "onlyB only in " + path("b").toLocal8Bit() + "\n");
 }
 
 TEST_F(PackageArchiveCompareTest, TimesAndModesOnlyWhenAsked)
 {
-    const QString a = save("a.pkg", {{"f", "x"}});
-    const QString b = save("b.pkg", {{"f", "x", 200, 0600}}, 2, 1);
-    EXPECT_EQ(compare(a, b, false, false, false, 1),
-              QByteArray("compression algorithm differs\n"));
+    save("a", {{"f", 0644, "x"}});
+    save("b", {{"f", 0600, "x", 200}}, 2, 1);
+    EXPECT_EQ(compare(false, false, false, 1), QByteArray("compression algorithm differs\n"));
 }
 
 TEST_F(PackageArchiveCompareTest, TextDifferencesFollowTheDifferingLine)
 {
-    const QString a = save("a.pkg", {{"t.txt", "one\ntwo\nthree\nfour\n"},
-                                     {"b.bin", QByteArray("a\0b", 3)},
-                                     {"esc", "\x1b[0m\r\n"}, {"grown", ""}});
-    const QString b = save("b.pkg", {{"t.txt", "one\n2\nthree\nfour\nfive\n"},
-                                     {"b.bin", QByteArray("a\0c", 3)},
-                                     {"esc", "\x1b[1m\r\n"}, {"grown", "new\n"}});
-    // Control characters other than NUL still make text, and so does nothing at all.
-    EXPECT_EQ(compare(a, b, true, false, false),
-              QByteArray("t.txt differs\n"
-                         "2c2\n"
-                         "< two\n"
-                         "---\n"
-                         "> 2\n"
-                         "4a5\n"
-                         "> five\n"
+    save("a", {{"t.txt", 0644, "one\ntwo\nthree\nfour\n"}, {"b.bin", 0644, "a-b"},
+               {"esc", 0644, "\x1b[0m\r\n"}, {"grown", 0644, ""}});
+    save("b", {{"t.txt", 0644, "one\n2\nthree\nfour\nfive\n"},
+               {"b.bin", 0644, QByteArray("a\0c", 3)}, {"esc", 0644, "\x1b[1m\r\n"},
+               {"grown", 0644, "new\n"}});
+    // Listings only when both sides are text; control characters other than NUL still
+    // make text, and so does nothing at all.
+    EXPECT_EQ(compare(true, false, false),
+              QByteArray("t.txt differs\n2c2\n< two\n---\n> 2\n4a5\n> five\n"
                          "b.bin differs\n"
-                         "esc differs\n"
-                         "1c1\n"
-                         "< \x1b[0m\r\n"
-                         "---\n"
-                         "> \x1b[1m\r\n"
-                         "grown differs\n"
-                         "0a1\n"
-                         "> new\n"));
+                         "esc differs\n1c1\n< \x1b[0m\r\n---\n> \x1b[1m\r\n"
+                         "grown differs\n0a1\n> new\n"));
 }
 
-struct DiffCase
+TEST(PackageArchiveTextDiff, ListsNormalDiffHunks)
 {
-    const char *name;
-    const char *before;
-    const char *after;
-    const char *listing;
-};
-
-class PackageArchiveTextDiffTest : public testing::TestWithParam<DiffCase>
-{
-};
-
-TEST_P(PackageArchiveTextDiffTest, ListsNormalDiffHunks)
-{
-    EXPECT_EQ(PackageArchiveTextDiff::listing(GetParam().before, GetParam().after),
-              QByteArray(GetParam().listing));
+    // before, after, listing
+    const char *const rows[][3] = {
+        {"a\nb\n", "a\nb\n", ""},
+        {"a\nb", "a\nb\n", ""},
+        {"", "a\nb\n", "0a1,2\n> a\n> b\n"},
+        {"a\nb\n", "", "1,2d0\n< a\n< b\n"},
+        {"a\nb\nc\n", "a\nc\n", "2d1\n< b\n"},
+        {"b\nc\n", "a\nb\nc\n", "0a1\n> a\n"},
+        {"a\nb\nc\nd\n", "a\nX\nY\nZ\nd\n", "2,3c2,4\n< b\n< c\n---\n> X\n> Y\n> Z\n"},
+        {"a\nb\nc\nd\ne\n", "a\nB\nc\nd\n", "2c2\n< b\n---\n> B\n5d4\n< e\n"},
+        {"x\na\ny\nb\n", "a\nz\nb\nw\n", "1d0\n< x\n3c2\n< y\n---\n> z\n4a4\n> w\n"},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(PackageArchiveTextDiff::listing(row[0], row[1]), QByteArray(row[2]))
+            << row[0] << "---\n" << row[1];
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Listings, PackageArchiveTextDiffTest,
-    testing::Values(
-        DiffCase{"Same", "a\nb\n", "a\nb\n", ""},
-        DiffCase{"SameWithoutFinalNewline", "a\nb", "a\nb\n", ""},
-        DiffCase{"FromEmpty", "", "a\nb\n", "0a1,2\n> a\n> b\n"},
-        DiffCase{"ToEmpty", "a\nb\n", "", "1,2d0\n< a\n< b\n"},
-        DiffCase{"DeleteMiddle", "a\nb\nc\n", "a\nc\n", "2d1\n< b\n"},
-        DiffCase{"AddAtStart", "b\nc\n", "a\nb\nc\n", "0a1\n> a\n"},
-        DiffCase{"ChangeRange", "a\nb\nc\nd\n", "a\nX\nY\nZ\nd\n",
-                 "2,3c2,4\n< b\n< c\n---\n> X\n> Y\n> Z\n"},
-        DiffCase{"TwoHunks", "a\nb\nc\nd\ne\n", "a\nB\nc\nd\n",
-                 "2c2\n< b\n---\n> B\n5d4\n< e\n"},
-        DiffCase{"Interleaved", "x\na\ny\nb\n", "a\nz\nb\nw\n",
-                 "1d0\n< x\n3c2\n< y\n---\n> z\n4a4\n> w\n"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PackageArchiveTextDiff, UnrelatedLargeTextsStayBounded)
 {

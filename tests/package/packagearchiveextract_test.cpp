@@ -9,84 +9,60 @@
 
 namespace {
 
-class PackageArchiveExtractTest : public TempDirTest
-{
-protected:
-    PackageArchive &openBuilt(const QList<StoredEntry> &entries)
-    {
-        write("a.pkg", version2Archive(entries));
-        m_archive = std::make_unique<PackageArchive>(path("a.pkg"));
-        return *m_archive;
-    }
-    void link(const QString &target, const QString &relative)
-    {
-        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
-        ASSERT_EQ(symlink(QFile::encodeName(target).constData(),
-                          QFile::encodeName(path(relative)).constData()), 0);
-    }
-    std::unique_ptr<PackageArchive> m_archive;
-};
-
-TEST_F(PackageArchiveExtractTest, SetsTimesAndModes)
-{
-    PackageArchive &archive = openBuilt({{"bin/tool", 0100751, "#!/bin/sh\n"},
-                                         {"doc/readme", 0100444, "read me\n"}});
-    archive.extractAll(path("out"), false);
-    EXPECT_EQ(read("out/bin/tool"), QByteArray("#!/bin/sh\n"));
-    EXPECT_EQ(fileMode(path("out/bin/tool")), 0100751u);
-    EXPECT_EQ(fileMode(path("out/doc/readme")), 0100444u);
-    EXPECT_EQ(fileTime(path("out/bin/tool")), fixedTime);
-    EXPECT_EQ(fileTime(path("out/doc/readme")), fixedTime);
-}
-
-TEST_F(PackageArchiveExtractTest, OverwriteIsNeededAndReplacesLinksRatherThanFollowing)
-{
-    PackageArchive &archive = openBuilt({{"f", 0100644, "new"}, {"g", 0100644, "mine"}});
-    write("out/f", "old");
-    write("elsewhere", "precious");
-    link(path("elsewhere"), "out/g");
-    EXPECT_THAT([&] { archive.extractAll(path("out"), false); },
-                throwsMessage("cannot overwrite file " + path("out/f")));
-    EXPECT_EQ(read("out/f"), QByteArray("old"));
-    archive.extractAll(path("out"), true);
-    EXPECT_EQ(read("out/f"), QByteArray("new"));
-    EXPECT_EQ(read("out/g"), QByteArray("mine"));
-    EXPECT_EQ(read("elsewhere"), QByteArray("precious"));
-    EXPECT_EQ(fileMode(path("out/g")) & 0xF000, 0x8000u);
-}
-
-TEST_F(PackageArchiveExtractTest, ExtractsOnlyMarkedEntriesOrToAnExplicitPath)
-{
-    PackageArchive &archive = openBuilt({{"a", 0100644, "1"}, {"b", 0100644, "2"},
-                                         {"c", 0100644, "3"}, {"../../x", 0100600, "data"}});
-    archive.entry(0)->setMarked(true);
-    archive.entry(2)->setMarked(true);
-    archive.extractMarked(path("out"), false);
-    EXPECT_EQ(QDir(path("out")).entryList(QDir::Files), QStringList({"a", "c"}));
-    // An explicit path is the caller's choice, whatever the entry's name.
-    archive.extract(archive.entry(3), path("deep/er/file"), false);
-    EXPECT_EQ(read("deep/er/file"), QByteArray("data"));
-}
-
-struct UnsafeCase
+struct ExtractCase
 {
     const char *name;
     QList<StoredEntry> entries;
-    const char *unsafeName;
+    bool overwrite;
+    const char *message;  // empty when extraction succeeds; {out} is the directory
 };
 
-class PackageArchiveUnsafeName : public PackageArchiveExtractTest,
-                                 public testing::WithParamInterface<UnsafeCase>
+// Extracts a hand-built archive into "out", which already holds a file "existing", a
+// file "blocked", a link "linked" to the file "../elsewhere" and a link "dirlink" to the
+// empty directory "../victim".
+class PackageArchiveExtractTest : public TempDirTest,
+                                  public testing::WithParamInterface<ExtractCase>
 {
+protected:
+    void SetUp() override
+    {
+        write("out/existing", "old");
+        write("out/blocked", "a file where a directory should be");
+        write("elsewhere", "precious");
+        QDir().mkpath(path("victim"));
+        ASSERT_EQ(symlink("../elsewhere", QFile::encodeName(path("out/linked")).constData()), 0);
+        ASSERT_EQ(symlink("../victim", QFile::encodeName(path("out/dirlink")).constData()), 0);
+    }
 };
 
-TEST_P(PackageArchiveUnsafeName, IsRefusedAndNothingIsWrittenOutside)
+TEST_P(PackageArchiveExtractTest, WritesEntriesOrRefusesWithItsMessage)
 {
-    QDir().mkpath(path("out"));
-    QDir().mkpath(path("victim"));
-    PackageArchive &archive = openBuilt(GetParam().entries);
-    EXPECT_THAT([&] { archive.extractAll(path("out"), false); },
-                throwsMessage(QString("unsafe entry name ") + GetParam().unsafeName));
+    const ExtractCase &extract = GetParam();
+    write("a.pkg", version2Archive(extract.entries));
+    PackageArchive archive(path("a.pkg"));
+    const QString message = QString(extract.message).replace("{out}", path("out"));
+    if (message.isEmpty()) {
+        archive.extractAll(path("out"), extract.overwrite);
+        for (int i = 0; i < extract.entries.size(); ++i) {
+            const StoredEntry &entry = extract.entries[i];
+            const QString name = "out/" + entry.name;
+            SCOPED_TRACE(name.toStdString());
+            // Set-user-ID, set-group-ID and sticky bits are never kept.
+            EXPECT_EQ(archive.entry(i)->mode(), entry.mode & 0xF1FF);
+            EXPECT_EQ(fileMode(path(name)), entry.mode & 0xF1FF);
+            if ((entry.mode & 0xF000) == 0xA000) {
+                EXPECT_EQ(QFile::encodeName(QFile::symLinkTarget(path(name))), entry.content);
+            } else {
+                EXPECT_EQ(read(name), entry.content);
+                EXPECT_EQ(fileTime(path(name)), fixedTime);
+            }
+        }
+    } else {
+        EXPECT_THAT([&] { archive.extractAll(path("out"), extract.overwrite); },
+                    throwsMessage(message));
+        EXPECT_EQ(read("out/existing"), QByteArray("old"));
+    }
+    EXPECT_EQ(read("elsewhere"), QByteArray("precious"));
     EXPECT_TRUE(QDir(path("victim")).isEmpty());
     EXPECT_FALSE(QFile::exists(path("evil")));
 }
@@ -94,33 +70,49 @@ TEST_P(PackageArchiveUnsafeName, IsRefusedAndNothingIsWrittenOutside)
 const QByteArray victim = "../victim";
 
 INSTANTIATE_TEST_SUITE_P(
-    Names, PackageArchiveUnsafeName,
+    Cases, PackageArchiveExtractTest,
     testing::Values(
-        UnsafeCase{"ParentComponent", {{"../evil", 0100644, "x"}}, "../evil"},
-        UnsafeCase{"InnerParent", {{"a/../../evil", 0100644, "x"}}, "a/../../evil"},
-        UnsafeCase{"Absolute", {{"/tmp/evil-absolute", 0100644, "x"}}, "/tmp/evil-absolute"},
-        UnsafeCase{"Empty", {{"", 0100644, "x"}}, ""},
-        UnsafeCase{"ThroughEarlierLink",
-                   {{"link", 0120777, victim}, {"link/evil", 0100644, "x"}}, "link/evil"},
-        UnsafeCase{"ThroughDeeperLink",
-                   {{"d/link", 0120777, "../" + victim}, {"d/link/sub/evil", 0100644, "x"}},
-                   "d/link/sub/evil"}),
+        ExtractCase{"SetsTimesAndModes",
+                    {{"bin/tool", 0100751, "#!/bin/sh\n"}, {"doc/readme", 0100444, "read me\n"}},
+                    false, ""},
+        ExtractCase{"SpecialBitsAreDropped", {{"suid", 0106755, "x"}}, false, ""},
+        ExtractCase{"LinkMayPointAnywhere", {{"etc", 0120777, "/etc"}}, false, ""},
+        ExtractCase{"ExistingFileNeedsOverwrite", {{"existing", 0100644, "new"}}, false,
+                    "cannot overwrite file {out}/existing"},
+        ExtractCase{"OverwriteReplacesLinksRatherThanFollowing",
+                    {{"existing", 0100644, "new"}, {"linked", 0100600, "mine"}}, true, ""},
+        ExtractCase{"FileWhereDirectoryShouldBe", {{"blocked/f", 0100644, "x"}}, false,
+                    "cannot create output file {out}/blocked/f"},
+        ExtractCase{"EmptyLinkTarget", {{"emptylink", 0120777, ""}}, false,
+                    "cannot create symbolic link {out}/emptylink"},
+        ExtractCase{"ParentComponent", {{"../evil", 0100644, "x"}}, false,
+                    "unsafe entry name ../evil"},
+        ExtractCase{"InnerParent", {{"a/../../evil", 0100644, "x"}}, false,
+                    "unsafe entry name a/../../evil"},
+        ExtractCase{"Absolute", {{"/tmp/evil-absolute", 0100644, "x"}}, false,
+                    "unsafe entry name /tmp/evil-absolute"},
+        ExtractCase{"EmptyName", {{"", 0100644, "x"}}, false, "unsafe entry name "},
+        ExtractCase{"ThroughEarlierLink", {{"link", 0120777, victim}, {"link/evil", 0100644, "x"}},
+                    false, "unsafe entry name link/evil"},
+        ExtractCase{"ThroughDeeperLink",
+                    {{"d/link", 0120777, "../" + victim}, {"d/link/sub/evil", 0100644, "x"}},
+                    false, "unsafe entry name d/link/sub/evil"},
+        ExtractCase{"ThroughExistingLink", {{"dirlink/evil", 0100644, "x"}}, true,
+                    "unsafe entry name dirlink/evil"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(PackageArchiveExtractTest, LinkEntriesThemselvesMayPointAnywhere)
+TEST_F(PackageArchiveExtractTest, ExtractsOnlyMarkedEntriesOrToAnExplicitPath)
 {
-    openBuilt({{"etc", 0120777, "/etc"}}).extractAll(path("out"), false);
-    EXPECT_EQ(QFile::symLinkTarget(path("out/etc")), QString("/etc"));
-}
-
-TEST_F(PackageArchiveExtractTest, FailureMessagesNameThePath)
-{
-    PackageArchive &archive = openBuilt({{"blocked/f", 0100644, "x"}, {"emptylink", 0120777, ""}});
-    write("out/blocked", "a file where a directory should be");
-    EXPECT_THAT([&] { archive.extractIntoDirectory(archive.entry(0), path("out"), false); },
-                throwsMessage("cannot create output file " + path("out/blocked/f")));
-    EXPECT_THAT([&] { archive.extractIntoDirectory(archive.entry(1), path("out"), false); },
-                throwsMessage("cannot create symbolic link " + path("out/emptylink")));
+    write("a.pkg", version2Archive({{"a", 0100644, "1"}, {"b", 0100644, "2"},
+                                    {"c", 0100644, "3"}, {"../../x", 0100600, "data"}}));
+    PackageArchive archive(path("a.pkg"));
+    archive.entry(0)->setMarked(true);
+    archive.entry(2)->setMarked(true);
+    archive.extractMarked(path("new"), false);
+    EXPECT_EQ(QDir(path("new")).entryList(QDir::Files), QStringList({"a", "c"}));
+    // An explicit path is the caller's choice, whatever the entry's name.
+    archive.extract(archive.entry(3), path("deep/er/file"), false);
+    EXPECT_EQ(read("deep/er/file"), QByteArray("data"));
 }
 
 } // namespace

@@ -75,7 +75,7 @@ QByteArray version2Archive(const QList<StoredEntry> &entries)
     QByteArray contents;
     for (const StoredEntry &entry : entries) {
         table += version2Record(entry.name, offset + quint32(contents.size()),
-                                quint32(entry.content.size()), entry.mode, quint32(fixedTime));
+                                quint32(entry.content.size()), entry.mode, quint32(entry.time));
         contents += entry.content;
     }
     return formA(0, 2, deflateAll(table + contents));
@@ -108,20 +108,24 @@ qint64 fileTime(const QString &path)
 QString PackageTest::put(const QString &relative, const QByteArray &content, quint32 mode,
                          qint64 time)
 {
+    QFile::remove(path(relative));  // it may be read-only from an earlier put
     write(relative, content);
     chmod(QFile::encodeName(path(relative)).constData(), mode);
     setFileTime(path(relative), time);
     return path(relative);
 }
 
-QString PackageTest::save(const QString &archive, const QStringList &files, int version,
+QString PackageTest::save(const QString &archive, const QList<StoredEntry> &entries, int version,
                           int algorithm, int level)
 {
     PackageArchive writer;
     writer.setVersion(version);
     writer.setCompressionAlgorithm(algorithm);
-    for (const QString &file : files)
-        writer.addFile(path(file), file);
+    for (const StoredEntry &entry : entries) {
+        const QString name = QString::fromUtf8(entry.name);
+        writer.addFile(put(archive + ".in/" + name, entry.content, entry.mode, entry.time), name);
+    }
     writer.saveAs(path(archive), level);
     return path(archive);
 }
+

@@ -10,6 +10,9 @@
 #include <QList>
 #include <QString>
 
+/// A fixed time used for files and entries: 2021-03-04 05:06:07 UTC.
+constexpr qint64 fixedTime = 1614834367;
+
 // Little- and big-endian field bytes for hand-built archives.
 QByteArray le16(quint32 value);
 QByteArray le32(quint32 value);
@@ -33,13 +36,16 @@ QByteArray formA(int algorithm, int version, const QByteArray &stream);
 QByteArray formB(const QByteArray &stream);
 QByteArray formC(quint32 count, const QByteArray &tableAndContents);
 
+/// An entry as a test describes it: a file of that mode and time on disk, or a record
+/// of a hand-built archive.
 struct StoredEntry
 {
     QByteArray name;
     quint32 mode;
     QByteArray content;
+    qint64 time = fixedTime;
 };
-/// A version-2 zlib archive of the entries, all at fixedTime, built by hand.
+/// A version-2 zlib archive of the entries, built by hand.
 QByteArray version2Archive(const QList<StoredEntry> &entries);
 
 /// Matches a callable that throws HException with exactly `message`.
@@ -52,9 +58,6 @@ quint32 fileMode(const QString &path);
 /// The modification time of a path in seconds.
 qint64 fileTime(const QString &path);
 
-/// A fixed time used for files and entries: 2021-03-04 05:06:07 UTC.
-constexpr qint64 fixedTime = 1614834367;
-
 /// A temporary directory with helpers for files of a given mode and time.
 class PackageTest : public TempDirTest
 {
@@ -62,7 +65,9 @@ protected:
     /// Writes the file with that mode and time and returns its path.
     QString put(const QString &relative, const QByteArray &content, quint32 mode = 0644,
                 qint64 time = fixedTime);
-    /// Saves the files (relative paths, stored under the same names) as `archive`.
-    QString save(const QString &archive, const QStringList &files, int version = 2,
+    /// Writes the entries as files under `archive` + ".in/" and saves them, under their
+    /// own names, as `archive`; returns the archive's path.
+    QString save(const QString &archive, const QList<StoredEntry> &entries, int version = 2,
                  int algorithm = 0, int level = -1);
 };
+
