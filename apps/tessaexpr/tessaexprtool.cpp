@@ -14,10 +14,29 @@ namespace {
 // Results are collected and written in blocks of about this size.
 constexpr int outputBlockSize = 1 << 16;
 
+// Appends the text in UTF-8. Values and type names are nearly always ASCII, which goes
+// straight into the buffer without a QByteArray of its own per piece.
+void appendUtf8(QByteArray *out, const QString &text)
+{
+    const QChar *chars = text.constData();
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        if (chars[i].unicode() >= 0x80) {
+            out->append(text.toUtf8());
+            return;
+        }
+    }
+    const int start = out->size();
+    out->resize(start + size);
+    char *bytes = out->data() + start;
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char(chars[i].unicode());
+}
+
 void appendError(QByteArray *out, const QString &message)
 {
     *out += "error: ";
-    *out += message.toUtf8();
+    appendUtf8(out, message);
     *out += '\n';
 }
 
@@ -56,9 +75,9 @@ bool TessaExprTool::evaluateLine(ExpressionParser &parser, const QString &text,
             return false;
         }
         const ExpressionValue value = expression->evaluate().resolved();
-        *out += value.toText().toUtf8();
+        appendUtf8(out, value.toText());
         *out += " : ";
-        *out += value.typeName().toUtf8();
+        appendUtf8(out, value.typeName());
         *out += '\n';
         return true;
     } catch (const ParserException &e) {
@@ -117,6 +136,7 @@ int TessaExprTool::run(const QStringList &arguments, FILE *in)
         debugger->loadDescription(options.targetFile);
         parser = std::move(debugger);
     }
+    m_buffer.reserve(outputBlockSize + 4096);
     for (const QString &text : std::as_const(options.positional)) {
         if (text == QLatin1String("-"))
             evaluateStandardInput(*parser, in);

@@ -8,12 +8,14 @@
 #include "expression/simulateddebugger.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -120,6 +122,21 @@ void report(const char *name, int count, const Timing &timing, int failures)
 
 int main(int argc, char *argv[])
 {
+    // "--write DIR COUNT": writes the target description and COUNT mixed expressions
+    // (one per line) for the tool benchmark of run.sh, and nothing else.
+    if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
+        QRandomGenerator random(1234);
+        QFile description(QString::fromLocal8Bit(argv[2]) + "/target.txt");
+        QFile expressions(QString::fromLocal8Bit(argv[2]) + "/mixed.txt");
+        if (!description.open(QIODevice::WriteOnly) || !expressions.open(QIODevice::WriteOnly))
+            return 1;
+        description.write(target);
+        for (int i = 0, count = std::atoi(argv[3]); i < count; ++i) {
+            constantExpression(random);  // the same sequence as the timed passes below
+            expressions.write(mixedExpression(random, i).toUtf8() + '\n');
+        }
+        return 0;
+    }
     const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
     QRandomGenerator random(1234);

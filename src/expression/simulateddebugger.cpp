@@ -7,6 +7,7 @@
 #include "loadfile/loadfilefactory.h"
 #include "loadfile/valuecodec.h"
 #include "qtx/hexception.h"
+#include "qtx/toolsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -219,8 +220,8 @@ void SimulatedDebugExpressionParser::loadDescription(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        fail(QStringLiteral("cannot open target description %1: %2")
-                 .arg(fileName, file.errorString()));
+        fail("cannot open target description " + QTx::quoted(fileName) + ": "
+             + file.errorString());
     loadDescriptionText(QString::fromUtf8(file.readAll()), fileName,
                         QFileInfo(fileName).absolutePath());
 }

@@ -78,16 +78,6 @@ TEST_F(TessaExprTest, FloatingValuesUseTheShortestForm)
                           "10 : double\nerror: unexpected text 'e0'\n");
 }
 
-TEST_F(TessaExprTest, MissingTargetDescriptionStopsBeforeEvaluating)
-{
-    const ToolResult result = run({"-target", "missing.txt", "1"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(result.err.startsWith("tessaexpr: error: cannot open target description "
-                                      "missing.txt"))
-        << result.err.constData();
-}
-
 TEST_F(TessaExprTest, TargetValuesAndAssignmentsPersistWithinARun)
 {
     write("board.txt", target);
@@ -111,10 +101,16 @@ TEST_F(TessaExprTest, TargetValuesAndAssignmentsPersistWithinARun)
 TEST_F(TessaExprTest, BadTargetDescriptionStopsBeforeEvaluating)
 {
     write("bad.txt", "memory 0x0 0xff\nvariable x 0x0 struct nothere\n");
-    const ToolResult result = run({"-target", "bad.txt", "1"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "tessaexpr: error: bad.txt:2: struct type not found\n");
+    const std::pair<const char *, QByteArray> rows[] = {
+        {"bad.txt", "bad.txt:2: struct type not found"},
+        {"missing.txt", "cannot open target description 'missing.txt': No such file or directory"},
+    };
+    for (const auto &[file, message] : rows) {
+        const ToolResult result = run({"-target", file, "1"});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "tessaexpr: error: " + message + "\n");
+    }
 }
 
 TEST_F(TessaExprTest, HugeInputFailsCleanly)
