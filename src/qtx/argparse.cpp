@@ -24,6 +24,7 @@ void ArgParse::addOption(const QString &name, Kind kind, const Handler &handler,
     option.description = description;
     option.pass = pass;
     m_options.insert(name, option);
+    m_allOptionsStartWithDash = m_allOptionsStartWithDash && name.startsWith(QLatin1Char('-'));
 }
 
 void ArgParse::addOption(const QString &name, Kind kind, QString *valueTarget,
@@ -36,6 +37,7 @@ void ArgParse::addOption(const QString &name, Kind kind, QString *valueTarget,
     option.description = description;
     option.pass = pass;
     m_options.insert(name, option);
+    m_allOptionsStartWithDash = m_allOptionsStartWithDash && name.startsWith(QLatin1Char('-'));
 }
 
 std::ostream &ArgParse::error()
@@ -57,6 +59,10 @@ void ArgParse::unrecognisedOption(const QString &argument)
 // name is a prefix of the argument.
 ArgParse::OptionIterator ArgParse::findOption(const QString &argument, QString *value) const
 {
+    // An argument that does not start as every option does can match none of them:
+    // positional arguments, often thousands, skip the table.
+    if (m_allOptionsStartWithDash && !argument.startsWith(QLatin1Char('-')))
+        return m_options.constEnd();
     const auto exact = m_options.constFind(argument);
     if (exact != m_options.constEnd()) {
         if (exact->kind == Kind::AttachedArgument)

@@ -85,6 +85,7 @@ private:
     int m_indirectDepth = 0;
     DiagnosticSink *m_sink;
     int m_indirectFilesRead = 0;
+    bool m_allOptionsStartWithDash = true;
 };
 
 } // namespace QTx

@@ -32,15 +32,27 @@ void reportError(const QString &message)
 
 // The arguments after the program name. QCoreApplication::arguments() decodes each one
 // through the locale's codec object; a tool given tens of thousands of expressions or
-// files decodes UTF-8 straight away, to the same text.
+// files decodes them straight away, to the same text: ASCII (the same in every locale
+// encoding Qt supports here) by widening, the rest as UTF-8 when the locale is UTF-8.
 QStringList commandLineArguments(int argc, char **argv)
 {
     const QTextCodec *codec = QTextCodec::codecForLocale();
     const bool utf8 = !codec || codec->mibEnum() == 106;
     QStringList arguments;
     arguments.reserve(argc);
-    for (int i = 1; i < argc; ++i)
-        arguments.append(utf8 ? QString::fromUtf8(argv[i]) : QString::fromLocal8Bit(argv[i]));
+    for (int i = 1; i < argc; ++i) {
+        const char *argument = argv[i];
+        size_t length = 0;
+        bool ascii = true;
+        for (; argument[length]; ++length)
+            ascii = ascii && uchar(argument[length]) < 0x80;
+        if (ascii)
+            arguments.append(QString::fromLatin1(argument, int(length)));
+        else if (utf8)
+            arguments.append(QString::fromUtf8(argument, int(length)));
+        else
+            arguments.append(QString::fromLocal8Bit(argument, int(length)));
+    }
     return arguments;
 }
 
