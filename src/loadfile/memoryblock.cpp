@@ -3,7 +3,10 @@
 #include <cstring>
 
 MemoryBlock::MemoryBlock(quint32 size, quint32 byteOrder)
-    : m_size(size), m_start(new quint8[size ? size : 1]()), m_byteOrder(byteOrder)
+    : m_size(size),
+      m_heap(size > inlineCapacity ? new quint8[size]() : nullptr),
+      m_start(m_heap ? m_heap.get() : m_inline),
+      m_byteOrder(byteOrder)
 {
 }
 
@@ -11,7 +14,7 @@ MemoryBlock::MemoryBlock(const void *data, quint32 size, quint32 byteOrder)
     : MemoryBlock(size, byteOrder)
 {
     if (size)
-        std::memcpy(m_start.get(), data, size);
+        std::memcpy(m_start, data, size);
 }
 
 MemoryBlock::MemoryBlock(const QByteArray &bytes, quint32 byteOrder)
@@ -20,7 +23,7 @@ MemoryBlock::MemoryBlock(const QByteArray &bytes, quint32 byteOrder)
 }
 
 MemoryBlock::MemoryBlock(const MemoryBlock &other)
-    : MemoryBlock(other.m_start.get(), other.m_size, other.m_byteOrder)
+    : MemoryBlock(other.m_start, other.m_size, other.m_byteOrder)
 {
     m_cursor = other.m_cursor;
 }
@@ -30,7 +33,9 @@ MemoryBlock &MemoryBlock::operator=(const MemoryBlock &other)
     if (this != &other) {
         MemoryBlock copy(other);
         m_size = copy.m_size;
-        m_start = std::move(copy.m_start);
+        m_heap = std::move(copy.m_heap);
+        std::memcpy(m_inline, copy.m_inline, inlineCapacity);
+        m_start = m_heap ? m_heap.get() : m_inline;
         m_cursor = copy.m_cursor;
         m_byteOrder = copy.m_byteOrder;
     }
@@ -41,7 +46,7 @@ MemoryBlock::~MemoryBlock() = default;
 
 QByteArray MemoryBlock::toByteArray() const
 {
-    return QByteArray(reinterpret_cast<const char *>(m_start.get()), int(m_size));
+    return QByteArray(reinterpret_cast<const char *>(m_start), int(m_size));
 }
 
 bool MemoryBlock::inRange(qint64 offset, quint64 count) const
@@ -73,7 +78,7 @@ quint64 MemoryBlock::readInteger(quint32 size)
 {
     if (!inRange(m_cursor, size))
         return 0;
-    const quint64 value = ValueCodec::decodeInteger(m_start.get() + m_cursor, size, m_byteOrder);
+    const quint64 value = ValueCodec::decodeInteger(m_start + m_cursor, size, m_byteOrder);
     m_cursor += size;
     return value;
 }
@@ -82,7 +87,7 @@ void MemoryBlock::writeInteger(quint64 value, quint32 size)
 {
     if (!inRange(m_cursor, size))
         return;
-    ValueCodec::encodeInteger(m_start.get() + m_cursor, value, size, m_byteOrder);
+    ValueCodec::encodeInteger(m_start + m_cursor, value, size, m_byteOrder);
     m_cursor += size;
 }
 
@@ -91,7 +96,7 @@ void MemoryBlock::read(quint32 count, void *destination)
     if (!inRange(m_cursor, count))
         return;
     if (count)
-        std::memcpy(destination, m_start.get() + m_cursor, count);
+        std::memcpy(destination, m_start + m_cursor, count);
     m_cursor += count;
 }
 
@@ -100,7 +105,7 @@ void MemoryBlock::write(quint32 count, const void *source)
     if (!inRange(m_cursor, count))
         return;
     if (count)
-        std::memcpy(m_start.get() + m_cursor, source, count);
+        std::memcpy(m_start + m_cursor, source, count);
     m_cursor += count;
 }
 
@@ -112,7 +117,7 @@ void MemoryBlock::readString(quint32 maxLength, char *destination)
     if (inRange(m_cursor, 0)) {
         const quint32 left = m_size - quint32(m_cursor);
         const quint32 limit = left < maxLength ? left : maxLength;
-        const quint8 *from = m_start.get() + m_cursor;
+        const quint8 *from = m_start + m_cursor;
         while (copied < limit) {
             const char c = char(from[copied]);
             destination[copied++] = c;
@@ -129,7 +134,7 @@ quint64 MemoryBlock::readBits(quint32 offset, quint32 size, qint32 bitOffset, qu
     const qint64 at = m_cursor + offset;
     if (!inRange(at, ValueCodec::bitFieldBytes(size, bitOffset, lsbNumbering)))
         return 0;
-    return ValueCodec::extractBits(m_start.get() + at, size, bitOffset, bitSize, lsbNumbering,
+    return ValueCodec::extractBits(m_start + at, size, bitOffset, bitSize, lsbNumbering,
                                    m_byteOrder);
 }
 
@@ -139,6 +144,6 @@ void MemoryBlock::writeBits(quint64 value, quint32 offset, quint32 size, qint32 
     const qint64 at = m_cursor + offset;
     if (!inRange(at, ValueCodec::bitFieldBytes(size, bitOffset, lsbNumbering)))
         return;
-    ValueCodec::insertBits(m_start.get() + at, value, size, bitOffset, bitSize, lsbNumbering,
+    ValueCodec::insertBits(m_start + at, value, size, bitOffset, bitSize, lsbNumbering,
                            m_byteOrder);
 }

@@ -26,8 +26,8 @@ public:
     quint32 size() const { return m_size; }
     quint32 byteOrder() const { return m_byteOrder; }
     void setByteOrder(quint32 byteOrder) { m_byteOrder = byteOrder; }
-    quint8 *data() { return m_start.get(); }
-    const quint8 *data() const { return m_start.get(); }
+    quint8 *data() { return m_start; }
+    const quint8 *data() const { return m_start; }
     QByteArray toByteArray() const;
 
     quint32 tell() const override;
@@ -53,8 +53,13 @@ public:
 private:
     bool inRange(qint64 offset, quint64 count) const;
 
+    // Scalars, the most blocks made, fit in the block itself; larger ones go on the heap.
+    static constexpr quint32 inlineCapacity = 16;
+
     quint32 m_size;
-    std::unique_ptr<quint8[]> m_start;
+    std::unique_ptr<quint8[]> m_heap;
+    quint8 m_inline[inlineCapacity] = {};
+    quint8 *m_start;  // m_inline or m_heap
     qint64 m_cursor = 0;  // offset of the cursor from the start of the block
     quint32 m_byteOrder;
 };
