@@ -75,7 +75,7 @@ bool TessaExprTool::evaluateLine(ExpressionParser &parser, const QString &text,
             return false;
         }
         const ExpressionValue value = expression->evaluate().resolved();
-        appendUtf8(out, value.toText());
+        value.appendText(out);
         *out += " : ";
         appendUtf8(out, value.typeName());
         *out += '\n';

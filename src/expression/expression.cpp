@@ -5,6 +5,60 @@
 
 #include <QLocale>
 
+#include <new>
+
+// --- Node memory
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool poolNodes = false;  // the sanitizer sees every node's lifetime instead
+#else
+constexpr bool poolNodes = true;
+#endif
+
+// Node sizes are rounded up to granules; larger nodes use the heap directly. A freed
+// node goes on the list of its granule count and is handed out again, so the memory a
+// list holds is bounded by the most nodes of that size alive at once.
+constexpr std::size_t nodeGranule = 16;
+constexpr std::size_t largestPooledNode = 256;
+
+struct FreeNode
+{
+    FreeNode *next;
+};
+
+thread_local FreeNode *freeNodes[largestPooledNode / nodeGranule + 1] = {};
+
+std::size_t granules(std::size_t size)
+{
+    return (size + nodeGranule - 1) / nodeGranule;
+}
+
+} // namespace
+
+void *Expression::operator new(std::size_t size)
+{
+    if (!poolNodes || size > largestPooledNode)
+        return ::operator new(size);
+    FreeNode *&head = freeNodes[granules(size)];
+    if (FreeNode *node = head) {
+        head = node->next;
+        return node;
+    }
+    return ::operator new(granules(size) * nodeGranule);
+}
+
+void Expression::operator delete(void *node, std::size_t size)
+{
+    if (!poolNodes || size > largestPooledNode) {
+        ::operator delete(node);
+        return;
+    }
+    FreeNode *&head = freeNodes[granules(size)];
+    head = new (node) FreeNode{head};
+}
+
 ExpressionPtr Expression::duplicate() const
 {
     throw ParserException("cannot duplicate expression");

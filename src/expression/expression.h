@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <memory>
 
 class ExpressionParser;
@@ -39,6 +40,11 @@ public:
 
     Expression(const Expression &) = delete;
     Expression &operator=(const Expression &) = delete;
+
+    // A tree is built and dropped node by node for every expression evaluated: nodes
+    // come from free lists kept per size instead of the general heap.
+    static void *operator new(std::size_t size);
+    static void operator delete(void *node, std::size_t size);
 
 private:
     ExpressionParser *m_parser;

@@ -139,18 +139,48 @@ QString ExpressionValue::typeName() const
 
 // The digits of `magnitude` in decimal, after a minus sign when `negative`: the text
 // QString::number gives, written straight into the result.
+// Writes the digits (and sign) backwards from `end`; answers where they start.
+template<typename Char>
+static Char *decimalDigits(Char *end, quint64 magnitude, bool negative)
+{
+    Char *begin = end;
+    do {
+        *--begin = Char(char('0' + magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (negative)
+        *--begin = Char('-');
+    return begin;
+}
+
 static QString decimalText(quint64 magnitude, bool negative)
 {
     QChar digits[21];   // 20 digits of the largest quint64 and a sign
     QChar *const end = digits + std::size(digits);
-    QChar *begin = end;
-    do {
-        *--begin = QLatin1Char(char('0' + magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (negative)
-        *--begin = QLatin1Char('-');
+    const QChar *begin = decimalDigits(end, magnitude, negative);
     return QString(begin, int(end - begin));
+}
+
+void ExpressionValue::appendText(QByteArray *utf8) const
+{
+    char digits[21];
+    char *const end = digits + std::size(digits);
+    const char *begin = nullptr;
+    switch (kind) {
+    case Kind::Boolean:
+        utf8->append(data ? "true" : "false");
+        return;
+    case Kind::Signed:
+        begin = decimalDigits(end, qint64(data) < 0 ? 0 - data : data, qint64(data) < 0);
+        break;
+    case Kind::Unsigned:
+        begin = decimalDigits(end, data, false);
+        break;
+    default:
+        utf8->append(toText().toUtf8());
+        return;
+    }
+    utf8->append(begin, int(end - begin));
 }
 
 QString ExpressionValue::toText() const

@@ -61,6 +61,8 @@ struct ExpressionValue
     /// The value as the user reads it: decimal integers, true/false, the text of a
     /// string, and the shortest decimal form that reads back to the same double.
     QString toText() const;
+    /// Appends toText() to `utf8` in UTF-8; numbers and booleans go straight in.
+    void appendText(QByteArray *utf8) const;
 
     /// `value` rounded to single precision (infinite beyond the float range).
     static double roundToFloat(double value);

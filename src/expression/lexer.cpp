@@ -32,6 +32,11 @@ QString Lexer::substitution(const QString &)
     return QString();
 }
 
+int Lexer::quickToken(const QChar *, int, int *, int *) const
+{
+    return 0;
+}
+
 QString Lexer::tokenName(int code)
 {
     if (code < 0 || code >= int(Token::Unknown))
@@ -84,11 +89,13 @@ void Lexer::next()
     } while (m_code == int(Token::Space));
 }
 
-// Reads one token, spaces included. A used-up substitution text gives way to the text
-// below it; an identifier with a replacement pushes the replacement and the token is
-// read from there, as long as fewer than maxSubstitutionDepth replacements are pending.
-// Bounding the pending stack (rather than one read's chain) also stops an identifier
-// that expands to itself plus more text from growing the stack without end.
+// Reads one token. Spaces the short cut finds are passed over here (next() would only
+// skip them); those the table finds come back as Space tokens. A used-up substitution
+// text gives way to the text below it; an identifier with a replacement pushes the
+// replacement and the token is read from there, as long as fewer than
+// maxSubstitutionDepth replacements are pending. Bounding the pending stack (rather
+// than one read's chain) also stops an identifier that expands to itself plus more text
+// from growing the stack without end.
 void Lexer::readToken()
 {
     for (;;) {
@@ -104,19 +111,26 @@ void Lexer::readToken()
             m_textValid = true;
             return;
         }
-        const LexerToken *found = nullptr;
-        int length = 0;
-        for (const LexerToken *token : candidates(input.at(position))) {
-            length = token->matchLength(input, position);
-            if (length > 0) {
-                found = token;
-                break;
-            }
+        int length = quickToken(input.constData() + position, input.size() - position,
+                                &m_code, &m_precedence);
+        if (length > 0 && m_code == int(Token::Space)) {
+            position += length;  // next() would only skip it
+            continue;
         }
-        if (!found)
-            throw ParserException(QStringLiteral("unrecognised token: ") + input.mid(position));
-        m_code = found->code();
-        m_precedence = found->precedence();
+        if (length == 0) {
+            const LexerToken *found = nullptr;
+            for (const LexerToken *token : candidates(input.at(position))) {
+                length = token->matchLength(input, position);
+                if (length > 0) {
+                    found = token;
+                    break;
+                }
+            }
+            if (!found)
+                throw ParserException(QStringLiteral("unrecognised token: ") + input.mid(position));
+            m_code = found->code();
+            m_precedence = found->precedence();
+        }
         if (m_pending.empty()) {
             m_textSource = &m_input;
         } else {
@@ -267,6 +281,49 @@ const Row cStyleTable[] = {
 static_assert(std::size(cStyleTable) == 56, "recogniser table incomplete");
 
 } // namespace
+
+// Blanks, names and plain decimal numbers make up most of an expression. They are found
+// here without walking the recognisers, with the answer the table gives for them: the
+// space recogniser takes a run of space separators, the name pattern a run of ASCII
+// letters, digits, '_' and '$', the decimal pattern a run of digits. Whatever could
+// make the table decide otherwise (a non-ASCII character that may continue the run, a
+// '.' that may make a float, a 0x or 0b prefix, suffix letters) goes to the table.
+int CStyleLexer::quickToken(const QChar *text, int length, int *code, int *precedence) const
+{
+    const auto isAscii = [&](int i) { return i >= length || text[i].unicode() < 128; };
+    const auto nameCharacter = [](ushort u) {
+        return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')
+               || u == '_' || u == '$';
+    };
+    const ushort first = text[0].unicode();
+    int end = 1;
+    if (first == ' ') {
+        while (end < length && text[end].unicode() == ' ')
+            ++end;
+        if (!isAscii(end))
+            return 0;
+        *code = int(Token::Space);
+    } else if (nameCharacter(first) && !(first >= '0' && first <= '9')) {
+        while (end < length && nameCharacter(text[end].unicode()))
+            ++end;
+        *code = int(Token::Ident);
+    } else if (first >= '0' && first <= '9') {
+        while (end < length && text[end].unicode() >= '0' && text[end].unicode() <= '9')
+            ++end;
+        if (end < length) {
+            const ushort next = text[end].unicode();
+            if (next >= 128 || next == '.' || next == 'U' || next == 'L' || next == 'u'
+                || next == 'l' || (first == '0' && end == 1 && (next | 0x20) == 'x')
+                || (first == '0' && end == 1 && next == 'b'))
+                return 0;
+        }
+        *code = int(Token::Integer);
+    } else {
+        return 0;
+    }
+    *precedence = notBinaryOperator;
+    return end;
+}
 
 CStyleLexer::CStyleLexer()
 {

@@ -87,6 +87,10 @@ public:
 protected:
     /// Appends a recogniser; earlier ones win.
     void addToken(std::unique_ptr<LexerToken> token);
+    /// A short cut a derived lexer may offer for its most common tokens: the length of
+    /// exactly the token its table would find at `text` (with its code and precedence),
+    /// or 0 to let the table decide. The base offers none.
+    virtual int quickToken(const QChar *text, int length, int *code, int *precedence) const;
 
 private:
     struct PendingInput
@@ -137,4 +141,7 @@ class CStyleLexer : public Lexer
 {
 public:
     CStyleLexer();
+
+protected:
+    int quickToken(const QChar *text, int length, int *code, int *precedence) const override;
 };

@@ -98,6 +98,27 @@ TEST(CStyleLexerTest, TableOrderDecidesTheTokens)
     EXPECT_EQ(Lexer::tokenName(-1), "TOKEN_UNKNOWN");
 }
 
+// The lexer's short cut for blanks, names and decimal numbers must give the very tokens
+// the recogniser table gives, whatever follows them.
+TEST(CStyleLexerTest, ShortCutAgreesWithTheTable)
+{
+    class TableOnlyLexer : public CStyleLexer
+    {
+        int quickToken(const QChar *, int, int *, int *) const override { return 0; }
+    };
+    const QString alphabet = QStringLiteral("09a_$ .xXbBuUlL@+=-\"\t") + QChar(0x00A0)
+                             + QChar(0x0663) + QChar(0x00E9);
+    QRandomGenerator random(7);
+    CStyleLexer quick;
+    TableOnlyLexer table;
+    for (int i = 0; i < 20000; ++i) {
+        QString input;
+        for (int n = random.bounded(1, 9); n > 0; --n)
+            input += alphabet.at(random.bounded(alphabet.size()));
+        ASSERT_EQ(tokenStream(quick, input), tokenStream(table, input)) << qPrintable(input);
+    }
+}
+
 TEST(CStyleLexerTest, NumbersConvertWithPrefixRules)
 {
     const struct { const char *text; qint64 value; } cases[] = {
