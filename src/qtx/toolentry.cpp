@@ -156,12 +156,13 @@ int runTool(int argc, char **argv, const QByteArray &programName,
             const std::function<int(const QStringList &arguments)> &body)
 {
     QCoreApplication application(argc, argv);
-    // The process-wide sink lives until exit.
+    // The process-wide sink lives until exit, and so do the arguments: freeing tens of
+    // thousands of strings just before the process ends would only cost time.
     new DiagnosticSink(programName, std::cerr);
-    const QStringList arguments = commandLineArguments(argc, argv);
+    static const QStringList *arguments = new QStringList(commandLineArguments(argc, argv));
     int status = 1;
     try {
-        status = body(arguments);
+        status = body(*arguments);
     } catch (const std::bad_alloc &) {
         reportError(QStringLiteral("out of memory"));
         status = 1;
