@@ -20,40 +20,27 @@ std::unique_ptr<XMLDocument> parse(const QByteArray &text)
     return document;
 }
 
-QByteArray rewrite(const QByteArray &text, int indent = 2, int wrap = 75)
-{
-    return parse(text)->write(indent, wrap);
-}
-
 QByteArray x(int count) { return QByteArray(count, 'x'); }
 
 // --- Writer -------------------------------------------------------------------------------
 
-struct WriterCase
-{
-    const char *name;
-    QByteArray input;  // read, then written
-    int indent;
-    int wrap;
-    QByteArray written;
-};
-
-class XMLWriterTest : public testing::TestWithParam<WriterCase>
-{
-};
+// The input is read, then written with the indentation unit and the wrap width.
+struct WriterCase { const char *name; QByteArray input; int indent, wrap; QByteArray written; };
+class XMLWriterTest : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(XMLWriterTest, WritesTheCanonicalLayout)
 {
-    EXPECT_EQ(rewrite(GetParam().input, GetParam().indent, GetParam().wrap),
-              GetParam().written);
+    const WriterCase &row = GetParam();
+    EXPECT_EQ(parse(row.input)->write(row.indent, row.wrap), row.written);
 }
 
 // The wrap estimate of an element at depth d: d * indent + tag + 1, plus name + unescaped
 // value + 4 per attribute; "a" with "m" and "n" at depth 0 reaches 75 with values of 31
 // and 32 bytes.
 INSTANTIATE_TEST_SUITE_P(All, XMLWriterTest, testing::Values(
-    WriterCase{"DeclarationHasTwoBlanks",
-               "<?xml version='1.0' encoding='UTF-8'?><!DOCTYPE T_File><solution/>", 2, 75,
+    WriterCase{"DeclarationKeptMarkAndSubsetDropped",
+               "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?>"
+               "<!DOCTYPE T_File [ <!ENTITY e \">\"> ]><solution/>", 2, 75,
                "<?xml  version=\"1.0\" encoding=\"UTF-8\" ?>\n<!DOCTYPE T_File>\n<solution/>\n"},
     WriterCase{"DeclarationWithEncodingOnly", "<?xml encoding=\"latin1\"?><a/>", 2, 75,
                "<?xml  encoding=\"latin1\" ?>\n<a/>\n"},
@@ -62,6 +49,9 @@ INSTANTIATE_TEST_SUITE_P(All, XMLWriterTest, testing::Values(
                "<solution>\n  <folder Name=\"Empty\" />\n  <import/>\n</solution>\n"},
     WriterCase{"AttributesInByteOrder", "<e b=\"2\" _u=\"3\" Name=\"1\" a=\"4\"/>", 2, 0,
                "<e Name=\"1\" _u=\"3\" a=\"4\" b=\"2\" />\n"},
+    WriterCase{"ValueEscapedByteByByte",
+               "<a v='\"&amp;&lt;>&apos;&#9;&#31; ~&#127;&#xff;&#0;'/>", 2, 75,
+               "<a v=\"&quot;&amp;&lt;&gt;'&#x9;&#x1f; ~&#x7f;&#xff;&#x0;\" />\n"},
     WriterCase{"OneAttributeNeverWraps", "<file file_name=\"" + x(300) + "\"/>", 2, 75,
                "<file file_name=\"" + x(300) + "\" />\n"},
     WriterCase{"EstimateOf75StaysOnOneLine", "<a m=\"" + x(31) + "\" n=\"" + x(32) + "\"/>", 2,
@@ -80,38 +70,17 @@ INSTANTIATE_TEST_SUITE_P(All, XMLWriterTest, testing::Values(
                "<a m=\"" + x(100) + "\" n=\"" + x(100) + "\" />\n"},
     WriterCase{"ZeroIndentWritesNoNewlines", "<!DOCTYPE D><a><b x=\"1\"/><c/></a>", 0, 75,
                "<!DOCTYPE D>\n<a><b x=\"1\" /><c/></a>"},
-    WriterCase{"TextChildStaysOnItsLine", "<a><b x=\"1\">some &amp; text</b></a>", 2, 75,
-               "<a>\n  <b x=\"1\">some &amp; text</b>\n</a>\n"},
     WriterCase{"CommentsAndCharacterData", "<a><!-- note --><![CDATA[x < y]]></a>", 2, 75,
                "<a>\n  <!-- note -->\n  <![CDATA[x < y]]>\n</a>\n"},
     WriterCase{"LooseLayoutBecomesCanonical",
-               "<a   z='1'\n\n b=\"2\"><b></b>\n\t<c>  <d/>text  </c></a>", 2, 75,
-               "<a b=\"2\" z=\"1\">\n  <b/>\n  <c>\n    <d/>\n    text\n  </c>\n</a>\n"},
-    WriterCase{"MixedContentStartingWithTextIsKept",
-               "<a>\n  <p>one <b>two</b> three</p>\n</a>\n", 2, 75,
-               "<a>\n  <p>one <b>two</b> three</p>\n</a>\n"}),
+               "<a   z='1'\n\n b=\"2\" y = \"3\"><b></b>\n\t<c>  <d/>text  </c></a>", 2, 75,
+               "<a b=\"2\" y=\"3\" z=\"1\">\n  <b/>\n  <c>\n    <d/>\n    text\n  </c>\n</a>\n"},
+    WriterCase{"ContentStartingWithTextIsKeptOnItsLine",
+               "<a>\n  <p x=\"1\">one &amp; <b>two</b> three</p>\n</a>\n", 2, 75,
+               "<a>\n  <p x=\"1\">one &amp; <b>two</b> three</p>\n</a>\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(XMLWriterEscapeTest, EscapesByteByByte)
-{
-    struct Row { QByteArray raw; QByteArray escaped; };
-    const Row rows[] = {
-        {"a\"b&c", "a&quot;b&amp;c"},
-        {"<x>", "&lt;x&gt;"},
-        {"tab\there", "tab&#x9;here"},
-        {"line\nend\r", "line&#xa;end&#xd;"},
-        {"caf\xc3\xa9", "caf&#xc3;&#xa9;"},
-        {QByteArray("\x00\x7f\xff", 3), "&#x0;&#x7f;&#xff;"},
-        {"' ~!", "' ~!"},
-    };
-    for (const Row &row : rows) {
-        QByteArray out;
-        XMLWriter::escape(out, row.raw);
-        EXPECT_EQ(out, row.escaped);
-    }
-}
-
-TEST(XMLWriterEscapeTest, CharacterDataEndMarkerIsSplitAcrossTwoSections)
+TEST(XMLWriterRoundTripTest, CharacterDataEndMarkerIsSplitAcrossTwoSections)
 {
     auto document = parse("<a><![CDATA[x]]></a>");
     document->root()->firstChild()->setData("x]]>y");
@@ -122,19 +91,16 @@ TEST(XMLWriterEscapeTest, CharacterDataEndMarkerIsSplitAcrossTwoSections)
     EXPECT_EQ(first->data() + first->nextSibling()->data(), QByteArray("x]]>y"));
 }
 
-TEST(XMLWriterEscapeTest, EveryByteOfAnAttributeReadsBackAsWritten)
+TEST(XMLWriterRoundTripTest, EveryByteOfAnAttributeReadsBackAsWritten)
 {
     QByteArray all;
     for (int byte = 0; byte < 256; ++byte)
         all.append(char(byte));
     XMLDocument document;
-    XMLElement *root = document.setRoot(std::make_unique<XMLElement>("a"));
-    root->setAttribute("v", all);
-    root->setAttribute("w", QByteArray("&#x41; &amp;"));
+    document.setRoot(std::make_unique<XMLElement>("a"))->setAttribute("v", all);
     const QByteArray written = document.write(2, 75);
     auto again = parse(written);
     EXPECT_EQ(again->root()->attribute("v"), all);
-    EXPECT_EQ(again->root()->attribute("w"), QByteArray("&#x41; &amp;"));
     EXPECT_EQ(again->write(2, 75), written);
 }
 
@@ -144,11 +110,12 @@ TEST(XMLReaderTest, DecodesReferencesToOneByte)
 {
     struct Row { const char *text; QByteArray decoded; };
     const Row rows[] = {
-        {"&gt;&lt;&quot;&amp;&apos;", "><\"&'"}, {"&#65;&#x42;&#X43;&#x4a;&#x4A;", "ABCJJ"},
-        {"&#321;", "A"},  // 0x141: the low 8 bits
-        {"&#x100;", QByteArray(1, '\0')}, {"&#xe9;", "\xe9"},
-        {"a&b", "a&b"}, {"&unknown;", "&unknown;"}, {"&#;&#x;&#xg;", "&#;&#x;&#xg;"},
-        {"&amp", "&amp"}, {"&#65", "&#65"}, {"&", "&"}, {"&&amp;", "&&"},
+        {"&gt;&lt;&quot;&amp;&apos;", "><\"&'"},
+        {"&#65;&#x42;&#X43;&#x4a;&#x4A;", "ABCJJ"},
+        {"&#321;&#xe9;&#x100;", QByteArray("A\xe9\0", 3)},  // the low 8 bits
+        {"a&b&unknown;&&amp;", "a&b&unknown;&&"},
+        {"&#;&#x;&#xg;&amp", "&#;&#x;&#xg;&amp"},
+        {"&#65", "&#65"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.text);
@@ -158,48 +125,8 @@ TEST(XMLReaderTest, DecodesReferencesToOneByte)
     }
 }
 
-TEST(XMLReaderTest, SkipsByteOrderMarkAndKeepsDeclarationAndLines)
-{
-    auto document = parse("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                          "<!DOCTYPE TessaStudio_Project_File [ <!ENTITY e \">\"> ]>\n"
-                          "<solution Name=\"S\">\n\n  <project/>\n</solution>\n");
-    EXPECT_EQ(document->version(), QByteArray("1.0"));
-    EXPECT_EQ(document->encoding(), QByteArray("UTF-8"));
-    EXPECT_EQ(document->documentType(), QByteArray("TessaStudio_Project_File"));
-    EXPECT_EQ(document->root()->attribute("Name"), QByteArray("S"));
-    EXPECT_EQ(document->root()->line(), 3);
-    EXPECT_EQ(document->root()->firstChildElement()->line(), 5);
-}
-
-TEST(XMLReaderTest, SingleQuotesAndAttributesWithoutValue)
-{
-    auto document = parse("<a x='say \"hi\"' flag y = \"2\"/>");
-    const XMLElement *root = document->root();
-    EXPECT_EQ(root->attribute("x"), QByteArray("say \"hi\""));
-    EXPECT_FALSE(root->attributes().value("flag").hasValue);
-    EXPECT_EQ(root->attribute("y"), QByteArray("2"));
-}
-
-TEST(XMLReaderTest, HugeValuesAndDeepTreesWithinTheLimit)
-{
-    const QByteArray value(4 * 1024 * 1024, 'h');
-    EXPECT_EQ(parse("<a v=\"" + value + "\"/>")->root()->attribute("v").size(), value.size());
-    const int depth = XMLReader::maxDepth;
-    auto document = parse(QByteArray("<e>").repeated(depth) + QByteArray("</e>").repeated(depth));
-    EXPECT_EQ(document->write(0, 0).size(), (depth - 1) * 7 + 4);  // the innermost is <e/>
-}
-
-struct BadDocument
-{
-    const char *name;
-    QByteArray text;
-    const char *error;
-    int line;
-};
-
-class XMLReaderBadDocument : public testing::TestWithParam<BadDocument>
-{
-};
+struct BadDocument { const char *name; QByteArray text; const char *error; int line; };
+class XMLReaderBadDocument : public testing::TestWithParam<BadDocument> {};
 
 TEST_P(XMLReaderBadDocument, FailsNamingTheFaultAndLine)
 {
@@ -222,7 +149,6 @@ INSTANTIATE_TEST_SUITE_P(All, XMLReaderBadDocument, testing::Values(
     BadDocument{"StrayEndTag", "<a/>\n</a>", "tagName mismatch", 2},
     BadDocument{"Truncated", "<a>\n<b>", "unexpected end of file: element 'b' not closed", 2},
     BadDocument{"Empty", "", "no root element", 1},
-    BadDocument{"OnlyDocumentType", "<!DOCTYPE X>\n", "no root element", 2},
     BadDocument{"TwoRoots", "<a/>\n<b/>", "content after the root element", 2},
     BadDocument{"TextOutside", "junk<a/>", "text outside the root element", 1},
     BadDocument{"Garbage", QByteArray("\x01\x02\xff<\x00\x9c", 6),
@@ -248,15 +174,6 @@ INSTANTIATE_TEST_SUITE_P(All, XMLReaderBadDocument, testing::Values(
                 "elements nested too deeply", XMLReader::maxDepth + 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(XMLReaderTest, FailureKeepsDocumentTypeAndNamesTheColumn)
-{
-    XMLDocument document;
-    EXPECT_FALSE(document.read("<!DOCTYPE TessaStudio_Project_File>\n<a>\n  <b></c>\n</a>"));
-    EXPECT_EQ(document.documentType(), QByteArray("TessaStudio_Project_File"));
-    EXPECT_EQ(document.errorLine(), 3);
-    EXPECT_EQ(document.errorColumn(), 6);
-}
-
 // --- Files --------------------------------------------------------------------------------
 
 class XMLDocumentFileTest : public TempDirTest
@@ -266,13 +183,20 @@ protected:
     XMLDocument m_document;
 };
 
-TEST_F(XMLDocumentFileTest, MissingFilesLeaveErrorTexts)
+// A directory or a pipe exists but would be replaced by the rename of the temporary file.
+TEST_F(XMLDocumentFileTest, UnreadableAndUnwritablePathsLeaveErrorTexts)
 {
     EXPECT_FALSE(m_document.readFile(path("no/x.hzp")));
     EXPECT_EQ(m_document.errorText(), "couldn't read " + path("no/x.hzp"));
     m_document.setRoot(std::make_unique<XMLElement>("new"));
-    EXPECT_FALSE(m_document.writeFile(path("no/x.hzp"), 2, 75));
-    EXPECT_EQ(m_document.errorText(), "couldn't write " + path("no/x.hzp"));
+    ASSERT_TRUE(QDir().mkpath(path("dir.hzp")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.hzp")).constData(), 0600), 0);
+    for (const char *name : {"no/x.hzp", "dir.hzp", "fifo.hzp"}) {
+        EXPECT_FALSE(m_document.writeFile(path(name), 2, 75));
+        EXPECT_EQ(m_document.errorText(), "couldn't write " + path(name));
+    }
+    EXPECT_TRUE(QFileInfo(path("dir.hzp")).isDir());
+    EXPECT_FALSE(QFileInfo(path("fifo.hzp")).isFile());
 }
 
 TEST_F(XMLDocumentFileTest, WritesThroughASymbolicLinkAndLeavesNoTemporaryFile)
@@ -285,20 +209,10 @@ TEST_F(XMLDocumentFileTest, WritesThroughASymbolicLinkAndLeavesNoTemporaryFile)
     EXPECT_EQ(QDir(dir()).entryList(QDir::Files | QDir::System).size(), 2);
 }
 
-TEST_F(XMLDocumentFileTest, TargetsThatAreNoRegularFilesAreRefusedAndKept)
-{
-    ASSERT_TRUE(QDir().mkpath(path("dir.hzp")));
-    ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo.hzp")).constData(), 0600), 0);
-    for (const QString &name : {QString("dir.hzp"), QString("fifo.hzp")}) {
-        EXPECT_FALSE(m_document.writeFile(path(name), 2, 75));
-        EXPECT_EQ(m_document.errorText(), "couldn't write " + path(name));
-    }
-    EXPECT_TRUE(QFileInfo(path("dir.hzp")).isDir());
-    EXPECT_FALSE(QFileInfo(path("fifo.hzp")).isFile());
-}
-
 // --- Tree ---------------------------------------------------------------------------------
 
+// The reader appends, a new configuration is inserted after the last one, and linking
+// moves a linked file's children over.
 TEST(XMLNodeTest, ChildrenAreInsertedTakenAndRemoved)
 {
     XMLElement root("r");
@@ -308,15 +222,10 @@ TEST(XMLNodeTest, ChildrenAreInsertedTakenAndRemoved)
     EXPECT_EQ(root.firstChild(), a);
     EXPECT_EQ(a->nextSibling(), text);
     EXPECT_EQ(a->nextSiblingElement(), b);
-    EXPECT_EQ(root.lastChild(), b);
-    const std::unique_ptr<XMLNode> taken = root.takeChild(text);
-    EXPECT_EQ(taken.get(), text);
-    EXPECT_EQ(a->nextSibling(), b);
+    EXPECT_EQ(root.takeChild(text)->parent(), nullptr);
     EXPECT_EQ(b->previousSibling(), a);
-    EXPECT_EQ(taken->parent(), nullptr);
     root.appendChild(root.takeChild(a));
-    EXPECT_EQ(root.firstChild(), b);
-    EXPECT_EQ(root.lastChild(), a);
+    EXPECT_EQ(b->nextSibling(), a);
     root.removeChild(a);
     EXPECT_EQ(root.lastChild(), b);
     EXPECT_EQ(b->nextSibling(), nullptr);
