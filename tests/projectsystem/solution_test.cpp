@@ -6,8 +6,6 @@
 
 #include <QDir>
 
-#include <vector>
-
 namespace {
 
 const QByteArray header = "<!DOCTYPE TessaStudio_Project_File>\n";
@@ -21,9 +19,7 @@ protected:
         return m_system.loadSolution(path(name));
     }
 
-    // The error that loading `name` in the test's directory raises.
-    SolutionLoadError loadError(const QString &name) { return loadErrorAt(path(name)); }
-    SolutionLoadError loadErrorAt(const QString &file)
+    SolutionLoadError loadError(const QString &file)
     {
         try {
             m_system.loadSolution(file);
@@ -63,9 +59,7 @@ struct LoadErrorCase
 };
 
 class SolutionLoadErrorTest : public SolutionTest,
-                              public testing::WithParamInterface<LoadErrorCase>
-{
-};
+                              public testing::WithParamInterface<LoadErrorCase> {};
 
 TEST_P(SolutionLoadErrorTest, RefusesNamingTheFile)
 {
@@ -73,7 +67,7 @@ TEST_P(SolutionLoadErrorTest, RefusesNamingTheFile)
         write("main.hzp", GetParam().main);
     if (!GetParam().other.isEmpty())
         write("other.hzp", GetParam().other);
-    const SolutionLoadError error = loadError("main.hzp");
+    const SolutionLoadError error = loadError(path("main.hzp"));
     EXPECT_EQ(error.message(), inDir(GetParam().message));
     EXPECT_EQ(error.fileName(), inDir(GetParam().fileName));
     EXPECT_TRUE(error.detail().contains(inDir(GetParam().detail))) << error.text().toStdString();
@@ -88,8 +82,6 @@ const QByteArray command = header + "<solution load_command=";
 
 INSTANTIATE_TEST_SUITE_P(All, SolutionLoadErrorTest, testing::Values(
     LoadErrorCase{"Missing", "-", "", "@/main.hzp does not exist", "@/main.hzp", ""},
-    LoadErrorCase{"OtherDocumentType", "<!DOCTYPE TessaStudio_Settings_File>\n<solution/>", "",
-                  notOurs, "@/main.hzp", ""},
     LoadErrorCase{"Empty", "", "", notOurs, "@/main.hzp", ""},
     LoadErrorCase{"OtherTypeAndBroken", "<!DOCTYPE Other>\n<a><b></a>", "", notOurs,
                   "@/main.hzp", ""},
@@ -97,8 +89,6 @@ INSTANTIATE_TEST_SUITE_P(All, SolutionLoadErrorTest, testing::Values(
                   "the root element is not a solution element"},
     LoadErrorCase{"Unclosed", header + "<solution><project>", "", malformed, "@/main.hzp",
                   "element 'project' not closed"},
-    LoadErrorCase{"DeeplyNested", header + QByteArray("<solution>").repeated(5000), "",
-                  malformed, "@/main.hzp", "elements nested too deeply"},
     LoadErrorCase{"CommandCrashing", command + "\"kill -SEGV $$$$\" />", "",
                   "solution load command failed (crashed): kill -SEGV $$", "@/main.hzp", ""},
     LoadErrorCase{"CommandNotFound", command + "\"true &amp;&amp; no-such-command x\" />", "",
@@ -131,23 +121,15 @@ TEST_F(SolutionTest, DirectoriesAndDevicesCannotAccess)
     QDir().mkpath(path("dir.hzp"));
     for (const QString &name : {path("dir.hzp"), QString("/dev/zero")}) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(loadErrorAt(name).message(), name + " cannot access");
+        EXPECT_EQ(loadError(name).message(), name + " cannot access");
     }
-}
-
-TEST_F(SolutionTest, MalformedXmlNamesLineColumnAndFault)
-{
-    write("bad.hzp", header + "<solution>\n  <project Name=\"P\">\n  </folder>\n</solution>\n");
-    const SolutionLoadError error = loadError("bad.hzp");
-    EXPECT_EQ(error.text(), path("bad.hzp") + " is a malformed solution file (bad XML): "
-                                              "line 4, column 3: tagName mismatch");
 }
 
 TEST_F(SolutionTest, SecondLoadOfSameFileIsRefused)
 {
     load("s.hzp", header + "<solution Name=\"S\"/>\n");
     const QString relative = QDir::current().relativeFilePath(path("s.hzp"));
-    EXPECT_EQ(loadErrorAt(relative).message(), relative + " solution already loaded");
+    EXPECT_EQ(loadError(relative).message(), relative + " solution already loaded");
     EXPECT_EQ(m_system.solutions().size(), 1u);
 }
 
@@ -165,9 +147,9 @@ TEST_F(SolutionTest, LinkingIsBoundedInDepthAndCount)
         write(QString("chain%1.hzp").arg(i), solution("chain", i, 1));
         write(QString("fan%1.hzp").arg(i), solution("fan", i, i < 9 ? 2 : 0));
     }
-    EXPECT_EQ(loadError("chain0.hzp").message(),
+    EXPECT_EQ(loadError(path("chain0.hzp")).message(),
               path("chain17.hzp") + " is linked more than 16 files deep");
-    const QString fanMessage = loadError("fan0.hzp").message();
+    const QString fanMessage = loadError(path("fan0.hzp")).message();
     EXPECT_TRUE(fanMessage.endsWith(" is more than 256 linked files in one load"))
         << fanMessage.toStdString();
 }
@@ -210,15 +192,13 @@ protected:
 TEST_F(NestedSolutionTest, LinkedTreeIsPartOfTheTree)
 {
     Solution *solution = loadMain();
+    EXPECT_FALSE(read("sub/Lib.made").isNull());  // its load command ran in its directory
     EXPECT_EQ(children(solution->root()),
               QStringList({"configuration 'Common' of solution 'Main'", "project 'App'",
                            "solution 'Lib'"}));
     EXPECT_EQ(children(m_nested),
               QStringList({"configuration 'Release' of solution 'Lib'",
                            "configuration 'Common' of solution 'Lib'", "project 'LibProject'"}));
-    EXPECT_TRUE(m_nested->isLinked());
-    EXPECT_EQ(m_nested->kind(), NodeKind::Solution);
-    EXPECT_EQ(m_system.projects(solution->root()).size(), 2u);
     ASSERT_EQ(solution->warnings().size(), 1);
     EXPECT_EQ(solution->warnings().at(0).message,
               "Can't find property for attribute 'bogus' of project 'LibProject' in "
@@ -233,24 +213,12 @@ TEST_F(NestedSolutionTest, ValuesResolveThroughTheNestedSolution)
     const ProjectElement *file = project->firstChildNode()->nextSiblingNode();
     EXPECT_EQ(m_system.value(file, "c_preprocessor_definitions", "Debug"), "MAIN;LIB;");
     EXPECT_EQ(m_system.value(file, "gcc_optimization_level", "Release"), "Level 3");
-    EXPECT_EQ(m_system.value(file, "gcc_optimization_level", "Debug"), "None");
     // Names in the linked file count from its directory, and its macros name it.
     EXPECT_EQ(m_system.absoluteFileName(file, "Debug"), path("sub/src/lib.c"));
     EXPECT_EQ(m_system.macros(file, "Debug").value("SolutionName"), "Lib");
     EXPECT_EQ(m_system.macros(file, "Debug").value("SolutionDir"), path("sub"));
     EXPECT_EQ(m_system.macros(m_system.findProject("App"), "Debug").value("SolutionName"),
               "Main");
-}
-
-TEST_F(NestedSolutionTest, LoadCommandsOfLinkedFilesRunInTheirDirectoryUnlessOff)
-{
-    m_system.setRunLoadCommands(false);
-    Solution *solution = loadMain();
-    EXPECT_TRUE(read("sub/Lib.made").isNull());
-    m_system.closeSolution(solution);
-    m_system.setRunLoadCommands(true);
-    loadMain();
-    EXPECT_FALSE(read("sub/Lib.made").isNull());
 }
 
 TEST_F(NestedSolutionTest, SavingWritesTheLinkedSolutionInline)
@@ -295,30 +263,23 @@ TEST_F(SolutionTest, LoadCommandsRunWithEnvironmentAndMacrosUnlessOff)
 
 TEST_F(SolutionTest, SaveWritesTheCanonicalFile)
 {
-    struct Row { const char *name; QByteArray text; int targetNumber; QByteArray saved; };
+    struct Row { const char *name; QByteArray text; int target; bool linked; QByteArray saved; };
     const Row rows[] = {
-        {"AddsTheTargetInNameOrder", header + "<solution z=\"1\" Name=\"S\"/>", 8,
-         header + "<solution Name=\"S\" target=\"8\" z=\"1\" />\n"},
-        {"KeepsTheTarget", header + "<solution Name=\"A\" target=\"3\"/>", 12,
+        {"KeepsTheTarget", header + "<solution Name=\"A\" target=\"3\"/>", 12, false,
          header + "<solution Name=\"A\" target=\"3\" />\n"},
-        {"TakesTheSystemTarget", header + "<solution Name=\"B\"/>", 12,
-         header + "<solution Name=\"B\" target=\"12\" />\n"},
+        {"AddsTheSystemTargetInNameOrder", header + "<solution z=\"1\" Name=\"B\"/>", 12, false,
+         header + "<solution Name=\"B\" target=\"12\" z=\"1\" />\n"},
+        {"DropsTheFileNameOfALinkedRoot", header + "<solution Name=\"K\" file_name=\"k\"/>", 8,
+         true, header + "<solution Name=\"K\" target=\"8\" />\n"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        m_system.setTargetNumber(row.targetNumber);
-        ASSERT_TRUE(load(QString(row.name) + ".hzp", row.text)->save());
+        m_system.setTargetNumber(row.target);
+        Solution *solution = load(QString(row.name) + ".hzp", row.text);
+        solution->root()->setLinked(row.linked);
+        ASSERT_TRUE(solution->save());
         EXPECT_EQ(read(QString(row.name) + ".hzp"), row.saved);
     }
-}
-
-TEST_F(SolutionTest, SaveDropsFileNameOfLinkedRoot)
-{
-    Solution *solution = load("k.hzp", header + "<solution Name=\"K\" file_name=\"k.hzp\" "
-                                                "target=\"8\"/>");
-    solution->root()->setLinked(true);
-    ASSERT_TRUE(solution->save());
-    EXPECT_EQ(read("k.hzp"), header + "<solution Name=\"K\" target=\"8\" />\n");
 }
 
 TEST_F(SolutionTest, FailedSaveLeavesMessageAndPath)
@@ -353,15 +314,11 @@ TEST_F(SolutionTest, EditsMarkModifiedAndRecordChanges)
     project->setPropertyValue("Debug", "project_type", "Library");
     EXPECT_TRUE(file->isModified());
     EXPECT_TRUE(solution->isModified());
-    EXPECT_EQ(file->configuration("Debug")->attribute("c_preprocessor_definitions"), "X=1");
     // A new configuration goes after the existing ones.
     EXPECT_EQ(children(project), QStringList({"configuration 'Common' of project 'P'",
                                               "configuration 'Debug' of project 'P'",
                                               "folder ''", "file 'a.c'"}));
-    ASSERT_EQ(m_system.changes().size(), 2u);
-    EXPECT_EQ(m_system.changes().front().node, file);
-    EXPECT_EQ(m_system.changes().front().configuration, "Debug");
-    EXPECT_EQ(m_system.changes().front().propertyName, "c_preprocessor_definitions");
+    EXPECT_EQ(m_system.changes().size(), 2u);
     ASSERT_TRUE(solution->save());
     EXPECT_FALSE(solution->isModified());
 
