@@ -4,81 +4,89 @@
 
 namespace {
 
-const QByteArray solution = "<!DOCTYPE TessaStudio_Project_File>\n"
-                            "<solution Name=\"S\" target=\"8\">\n"
-                            "  <configuration Name=\"Common\" c_preprocessor_definitions=\"A\" />\n"
-                            "  <configuration Name=\"Debug\" inherited_configurations=\"Base\" />\n"
-                            "  <project Name=\"App\">\n"
-                            "    <configuration Name=\"Base\" c_preprocessor_definitions=\"B\" />\n"
-                            "    <folder Name=\"Source Files\">\n"
-                            "      <file file_name=\"src/main.c\" />\n"
-                            "    </folder>\n"
-                            "  </project>\n"
-                            "</solution>\n";
+const QByteArray solution =
+    "<!DOCTYPE TessaStudio_Project_File>\n"
+    "<solution Name=\"S\" target=\"8\">\n"
+    "  <configuration Name=\"Common\" c_preprocessor_definitions=\"A\" />\n"
+    "  <configuration Name=\"Debug\" inherited_configurations=\"Base\" />\n"
+    "  <project Name=\"App\">\n"
+    "    <configuration Name=\"Base\" c_preprocessor_definitions=\"B\" />\n"
+    "    <folder Name=\"Source Files\">\n"
+    "      <file file_name=\"src/main.c\" />\n"
+    "    </folder>\n"
+    "  </project>\n"
+    "</solution>\n";
 
 class TessaProjectTest : public TempDirTest
 {
 protected:
     void SetUp() override { write("s.hzp", solution); }
 
-    ToolResult run(const QStringList &arguments) { return runTool("tessaproject", arguments, dir()); }
+    ToolResult run(const QStringList &args) { return runTool("tessaproject", args, dir()); }
 };
 
 } // namespace
 
-TEST_F(TessaProjectTest, TreeListsKindNameAndFileName)
+// "EXAMPLE" stands for the example solution of the source tree.
+TEST_F(TessaProjectTest, PrintsTheTreeAndResolvedValues)
 {
-    const ToolResult result = run({"tree", "s.hzp"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, QByteArray("solution S (s.hzp)\n"
-                                     "  configuration Common\n"
-                                     "  configuration Debug\n"
-                                     "  project App\n"
-                                     "    configuration Base\n"
-                                     "    folder Source Files\n"
-                                     "      file main.c (src/main.c)\n"));
-    EXPECT_EQ(result.err, QByteArray());
-}
-
-TEST_F(TessaProjectTest, GetResolvesThroughLevelsAndConfigurations)
-{
-    const ToolResult result = run({"get", "s.hzp", "App/Source Files/main.c",
-                                   "c_preprocessor_definitions", "-config", "Debug", "-trace"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, QByteArray("A;B;\n"
-                                     "  configuration 'Base' of project 'App': B\n"
-                                     "  configuration 'Common' of solution 'S': A\n"));
-}
-
-TEST_F(TessaProjectTest, GetDefaultsToCommonAndShowsDefaults)
-{
-    const ToolResult result = run({"get", "s.hzp", "App", "gcc_optimization_level", "-trace"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, QByteArray("None\n  default: None\n"));
-}
-
-TEST_F(TessaProjectTest, GetExpandsMacros)
-{
-    const ToolResult result = run({"get", "s.hzp", "App/Source Files/src/main.c",
-                                   "build_object_file_name", "-config", "Release", "-expand"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, QByteArray("Release/Obj/App/main.o\n"));
+    struct Row { const char *name; QStringList arguments; QByteArray out; };
+    const Row rows[] = {
+        {"TreeListsKindNameAndFileName", {"tree", "s.hzp"},
+         "solution S (s.hzp)\n"
+         "  configuration Common\n"
+         "  configuration Debug\n"
+         "  project App\n"
+         "    configuration Base\n"
+         "    folder Source Files\n"
+         "      file main.c (src/main.c)\n"},
+        {"TraceOfInheritedAndCommon",
+         {"get", "s.hzp", "App/Source Files/main.c", "c_preprocessor_definitions", "-config",
+          "Debug", "-trace"},
+         "A;B;\n"
+         "  configuration 'Base' of project 'App': B\n"
+         "  configuration 'Common' of solution 'S': A\n"},
+        {"CommonAndTheDefault", {"get", "s.hzp", "App", "gcc_optimization_level", "-trace"},
+         "None\n  default: None\n"},
+        {"FileByItsPathExpanded",
+         {"get", "s.hzp", "App/Source Files/src/main.c", "build_object_file_name", "-config",
+          "Release", "-expand"},
+         "Release/Obj/App/main.o\n"},
+        {"ExamplePerFileDefinition",
+         {"get", "EXAMPLE", "Blinky/Source Files/main.c", "c_preprocessor_definitions",
+          "-config", "Debug"},
+         "BOARD_TR_M4;DEBUG;TRACE_MAIN;\n"},
+        {"ExampleExcludedFile",
+         {"get", "EXAMPLE", "Led/Source Files/led_trace.c", "build_exclude_from_build",
+          "-config", "Release"},
+         "Yes\n"},
+        {"ExampleLibraryOutput",
+         {"get", "EXAMPLE", "Led", "build_output_file_name", "-config", "Release", "-expand"},
+         "Output/Release/Exe/Led.a\n"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QStringList arguments = row.arguments;
+        arguments.replaceInStrings("EXAMPLE", sourcePath("examples/blinky/blinky.hzp"));
+        const ToolResult result = run(arguments);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out, row.out);
+        EXPECT_EQ(result.err, QByteArray());
+    }
 }
 
 TEST_F(TessaProjectTest, SetWritesTheFileBack)
 {
-    ToolResult result = run({"set", "s.hzp", "App/Source Files/main.c", "gcc_optimization_level",
-                             "Level 2", "-config", "Debug"});
+    const ToolResult result = run({"set", "s.hzp", "App/Source Files/main.c",
+                                   "gcc_optimization_level", "Level 2", "-config", "Debug"});
     EXPECT_EQ(result.exitCode, 0) << result.err.constData();
     QByteArray expected = solution;
     expected.replace("      <file file_name=\"src/main.c\" />\n",
                      "      <file file_name=\"src/main.c\">\n"
-                     "        <configuration Name=\"Debug\" gcc_optimization_level=\"Level 2\" />\n"
+                     "        <configuration Name=\"Debug\" "
+                     "gcc_optimization_level=\"Level 2\" />\n"
                      "      </file>\n");
     EXPECT_EQ(read("s.hzp"), expected);
-    result = run({"get", "s.hzp", "App/Source Files/main.c", "gcc_optimization_level",
-                  "-config", "Debug"});
-    EXPECT_EQ(result.out, QByteArray("Level 2\n"));
 }
 
 TEST_F(TessaProjectTest, FormatCanonicalisesIntoAnotherFile)
@@ -139,20 +147,4 @@ TEST_F(TessaProjectTest, LoadCommandsRunUnlessTurnedOff)
     EXPECT_FALSE(QFileInfo::exists(path("ran")));
     EXPECT_EQ(run({"tree", "cmd.hzp"}).exitCode, 0);
     EXPECT_TRUE(QFileInfo::exists(path("ran")));
-}
-
-TEST_F(TessaProjectTest, ExampleSolutionResolvesPerFileOverrides)
-{
-    const QString example = sourcePath("examples/blinky/blinky.hzp");
-    ToolResult result = run({"get", example, "Blinky/Source Files/main.c",
-                             "c_preprocessor_definitions", "-config", "Debug"});
-    EXPECT_EQ(result.out, QByteArray("BOARD_TR_M4;DEBUG;TRACE_MAIN;\n"));
-    result = run({"get", example, "Led/Source Files/led_trace.c", "build_exclude_from_build",
-                  "-config", "Release"});
-    EXPECT_EQ(result.out, QByteArray("Yes\n"));
-    result = run({"get", example, "Led", "build_output_file_name", "-config", "Release",
-                  "-expand"});
-    EXPECT_EQ(result.out, QByteArray("Output/Release/Exe/Led.a\n"));
-    result = run({"get", example, "Blinky", "project_dependencies", "-config", "Debug"});
-    EXPECT_EQ(result.out, QByteArray("Led\n"));
 }
