@@ -3,18 +3,11 @@
 #include <QDate>
 #include <QRegularExpression>
 
-#include <gtest/gtest.h>
-
 #include "testsupport.h"
 
 namespace {
 
-struct ExpandCase
-{
-    const char *name;
-    const char *text;
-    const char *expanded;
-};
+struct ExpandCase { const char *name; const char *text; const char *expanded; };
 
 class MacroExpansionTest : public testing::TestWithParam<ExpandCase>
 {
