@@ -18,11 +18,6 @@ struct ReaderCase
     int fill = -1;
 };
 
-void PrintTo(const ReaderCase &row, std::ostream *os)
-{
-    *os << row.name;
-}
-
 class LoadFileReaderTest : public LoadFileTest, public testing::WithParamInterface<ReaderCase>
 {
 };
@@ -35,17 +30,11 @@ TEST_P(LoadFileReaderTest, ReadsSectionsOrNamesTheFaultAndLine)
 }
 
 const ReaderCase readerCases[] = {
-    {"IhexEndRecordAlone", "ihex", ":00000001FF\n", ""},
     {"IhexLinesAfterEndIgnored", "ihex", ":0100000055AA\n:00000001FF\ngarbage\n", "0x0:55"},
-    {"IhexConsecutiveRecordsShareASection", "ihex",
-     ":10000000000102030405060708090A0B0C0D0E0F78\n"
-     ":10001000101112131415161718191A1B1C1D1E1F68\n:00000001FF\n",
-     "0x0:000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F"},
-    {"IhexGapStartsASection", "ihex", ":0100000011EE\n:0100200022BD\n:00000001FF\n",
-     "0x0:11 0x20:22"},
-    // Filling the gap exactly still starts a new section: only the current one grows.
-    {"IhexBackwardStartsASection", "ihex",
-     ":0100010011ED\n:0100000022DD\n:00000001FF\n", "0x1:11 0x0:22"},
+    // Only the current section grows: the record at 0 does not join the one at 1 that
+    // it adjoins, and the overlap at 1 is kept.
+    {"IhexOnlyTheCurrentSectionGrows", "ihex",
+     ":0100010011ED\n:0100000022DD\n:0100010033CB\n:00000001FF\n", "0x1:11 0x0:2233"},
     {"IhexSegmentAddress", "ihex", ":020000021000EC\n:01000400AA51\n:00000001FF\n", "0x10004:AA"},
     {"IhexLinearAddress", "ihex", ":020000040800F2\n:01000000AA55\n:00000001FF\n", "0x8000000:AA"},
     {"IhexLinearStart", "ihex", ":0400000508000101ED\n:00000001FF\n", " start 0x8000101"},
@@ -54,19 +43,14 @@ const ReaderCase readerCases[] = {
      " start 0xFFFFFFFF80001234"},
     {"IhexLowerCaseDigits", "ihex", ":02000000abcd86\n:00000001ff\n", "0x0:ABCD"},
     {"IhexUnknownTypeWithoutData", "ihex", ":00000006FA\n:00000001FF\n", ""},
-    {"IhexUnknownTypeWithData", "ihex", ":01000006AA4F\n:00000001FF\n",
-     "error: invalid checksum : line 1"},
+    {"IhexUnknownTypeWithData", "ihex", ":01000006AA4F\n", "error: invalid checksum : line 1"},
     {"IhexEndRecordChecksum", "ihex", ":00000001FE\n", "error: invalid checksum : line 1"},
     {"IhexNoEndRecord", "ihex", ":0100000055AA\n:0100010055A9\n",
      "error: invalid end of file in hex file : line 3"},
-    {"IhexEmptyFile", "ihex", "", "error: invalid end of file in hex file : line 1"},
-    {"IhexBlankLine", "ihex", ":0100000055AA\n\n:00000001FF\n",
-     "error: missing record mark in hex file : line 2"},
-    {"IhexBadChecksum", "ihex", ":0100000055AB\n:00000001FF\n",
-     "error: invalid checksum : line 1"},
+    {"IhexBlankLine", "ihex", "\n", "error: missing record mark in hex file : line 1"},
+    {"IhexBadChecksum", "ihex", ":0100000055AB\n", "error: invalid checksum : line 1"},
     {"IhexBadDigit", "ihex", ":01000000G5AA\n", "error: invalid ASCII encoded byte : line 1"},
-    {"IhexTruncatedNoNewline", "ihex", ":0100000055",
-     "error: invalid ASCII encoded byte : line 1"},
+    {"IhexTruncated", "ihex", ":0100000055", "error: invalid ASCII encoded byte : line 1"},
     // 529 characters fill the line buffer; the line end is then a line of its own.
     {"IhexLineFillsTheBuffer", "ihex", ":" + std::string(528, '0') + "\n",
      "error: missing record mark in hex file : line 2"},
@@ -80,28 +64,22 @@ const ReaderCase readerCases[] = {
     {"SrecRecordsWithoutData", "srec", "S403FC\nSX00FF\n", ""},
     {"SrecBlankLine", "srec", "\n", "error: no leading 'S' character : line 1"},
     {"SrecChecksum", "srec", "S1041000AA42\n", "error: invalid checksum : line 1"},
-    {"SrecCount", "srec", "S1041000AA41\nS1041001AA40\nS1041002AA3F\nS5030002FA\n",
-     "error: incorrect data record count : line 4"},
-    {"SrecCountBeforeChecksum", "srec", "S5030001FF\n",
-     "error: incorrect data record count : line 1"},
+    {"SrecCountBeforeSum", "srec", "S5030001FF\n", "error: incorrect data record count : line 1"},
     // 65,537 empty data records: S5 counts them modulo 65,536, S6 in 24 bits.
     {"SrecS5CountWraps", "srec", repeated("S1030000FC\n", 65537) + "S5030001FB\n", "0x0:"},
     {"SrecS6Count", "srec", repeated("S1030000FC\n", 65537) + "S604010001F9\n", "0x0:"},
     {"SrecS6CountRightIn16BitsOnly", "srec", "S1041000AA41\nS604010001F9\n",
      "error: incorrect data record count : line 2"},
-    {"SrecS6Checksum", "srec", "S1041000AA41\nS604000001FB\n",
-     "error: invalid checksum : line 2"},
+    {"SrecS6Checksum", "srec", "S604000000FA\n", "error: invalid checksum : line 1"},
     {"SrecShortRecord", "srec", "S1041000\n", "error: invalid ASCII encoded byte : line 1"},
     // A line of a million characters fails on its first piece without trouble.
     {"SrecMillionCharacterLine", "srec", "S" + std::string(1000000, '1') + "\n",
      "error: invalid checksum : line 1"},
-    {"TiFile", "tihex", "@F000\n31 40 00 03\nq\n", "0xF000:31400003"},
     {"TiCrLfAndSections", "tihex",
      "@F000\r\n31 40 00 03\r\n@F004\r\n05\r\n@1000\n06\nq\r\n",
      "0xF000:3140000305 0x1000:06"},
     {"TiSeparatorsNotExamined", "tihex", "@10\n01x02y03\nq\n", "0x10:010203"},
     // A blank line is a data line with no bytes: it may start an empty section.
-    {"TiBlankLine", "tihex", "@20\n\n01\nq\n", "0x20:01"},
     {"TiEmptySection", "tihex", "@20\n01\n@40\n\n@50\n02\nq\n", "0x20:01 0x40: 0x50:02"},
     {"TiAddressAfterBlank", "tihex", "@ 1000\n01\nq\n", "0x0:01"},
     {"TiAddressBadDigit", "tihex", "@1x2\n01\nq\n", "0xFFFFFFF2:01"},
@@ -111,11 +89,9 @@ const ReaderCase readerCases[] = {
      "0x0:" + repeated("AB", 22)},
     {"TiNoQuit", "tihex", "@F000\n31 40\n", "error: unexpected end of file : line 3"},
     {"TiBadByte", "tihex", "@F000\n31 4x\nq\n", "error: invalid ASCII encoded byte : line 2"},
-    {"ListingFile", "hex", "00001000 01 02 03\n", "0x1000:010203"},
     {"ListingNoFinalNewline", "hex", "00001000 01 02 03", "0x1000:010203"},
     {"ListingCrLfContinued", "hex", "00001000 01 02 03\r\n00001003 04\n", "0x1000:01020304"},
     {"ListingAddressOnly", "hex", "00002000\n", "0x2000:"},
-    {"ListingBlankLine", "hex", "\n", "error: invalid address : line 1"},
     {"ListingShortLine", "hex", "00001000 01\n0000\n", "error: invalid address : line 2"},
     {"ListingSeparator", "hex", "00001000,01 02 03\n", "error: invalid separator : line 1"},
     {"ListingBadAddress", "hex", "0000100G 01\n", "error: invalid ASCII encoded byte : line 1"},
@@ -126,8 +102,6 @@ const ReaderCase readerCases[] = {
      "0x100:01020304FFFFFFFF090A0B0C", 0xFF},
     {"ContiguousLaterSectionsWin", "hex", "00000104 AA BB\n00000100 01 02 03 04 05 06\n",
      "0x100:010203040506", 0},
-    {"ContiguousOrderDoesNotMatter", "hex",
-     "00000100 01 02 03 04 05 06\n00000104 AA BB\n", "0x100:01020304AABB", 0},
     {"ContiguousAtTheTop", "hex", "FFFFFFF0 01\nFFFFFFFE 02 03\n",
      "0xFFFFFFF0:01EEEEEEEEEEEEEEEEEEEEEEEEEE0203", 0xEE},
     {"ContiguousOfNothing", "ihex", ":00000001FF\n", "", 0},
@@ -149,34 +123,25 @@ TEST_F(LoadFileTest, MakeContiguousKeepsTheSectionsOnFailureAndOnRepetition)
     auto far = load("hex", "00000000 01\nF0000000 02\n");
     EXPECT_THROW(far->makeContiguous(0xFF), HException);
     EXPECT_EQ(far->sections().count(), 2);
-    auto wrapping = load("bin", "0123");
-    wrapping->setLoadAddress(0xFFFFFFFE);
-    EXPECT_THROW(wrapping->makeContiguous(0), HException);
 }
 
 TEST_F(LoadFileTest, MissingFileOrDirectoryCannotBeOpened)
 {
     for (const char *format : {"ihex", "srec", "tihex", "hex", "bin"}) {
-        for (const QString &name : {path("absent.file"), dir()}) {
-            try {
-                LoadFileFactory().create(name, format);
-                ADD_FAILURE() << format;
-            } catch (const HException &error) {
-                EXPECT_EQ(error.message(), "cannot open " + name);
-            }
-        }
+        for (const QString &name : {path("absent.file"), dir()})
+            EXPECT_EQ(describe(format, name), "error: cannot open " + name.toStdString());
     }
 }
 
 TEST_F(LoadFileTest, OnlyBinaryFilesFollowTheLoadAddress)
 {
     auto file = load("bin", "0123456789");
-    EXPECT_FALSE(file->isAddressed());
     EXPECT_STREQ(file->sections().at(0)->name(), "data");
     file->setLoadAddress(0x2000);
     EXPECT_EQ(describeSections(*file), "0x2000:30313233343536373839");
+    file->setLoadAddress(0xFFFFFFFE);  // its end would wrap around 4 GiB
+    EXPECT_THROW(file->makeContiguous(0), HException);
     auto text = load("ihex", ":0100000055AA\n:00000001FF\n");
-    EXPECT_TRUE(text->isAddressed());
     text->setLoadAddress(0x1000);
     EXPECT_EQ(describeSections(*text), "0x0:55");
 }

@@ -15,7 +15,6 @@ using Access = std::tuple<quint32, quint64, quint32>;
 class CountingTarget : public SimulatedMemory
 {
 public:
-    using SimulatedMemory::SimulatedMemory;
     bool readMemory(quint32 space, quint64 address, quint32 count, void *destination) override
     {
         reads.emplace_back(space, address, count);
@@ -35,12 +34,11 @@ public:
 class LazyMemoryBlockTest : public testing::Test
 {
 protected:
-    void SetUp() override
+    LazyMemoryBlockTest()
     {
         target.addRange(AddressRange(0x10000, 0x11FFF));
         for (quint32 i = 0; i < 0x2000; ++i)
             target.writeByte(0x10000 + i, quint8(i));
-        target.reads.clear();
     }
     CountingTarget target;
 };
@@ -68,14 +66,11 @@ TEST_P(MemoryBlockKindTest, IntegersFollowTheByteOrderAndMoveTheCursor)
     EXPECT_EQ(big.readInteger(2), 0x1234u);
     EXPECT_EQ(big.tell(), 2u);
     big.rewind();
-    EXPECT_EQ(big.readInteger(3), 0x123456u);
-    big.seek(0);
     big.writeInteger(0xA1B2, 2);
     big.write(1, "x");
     EXPECT_EQ(big.tell(), 3u);
     big.rewind();
-    EXPECT_EQ(big.readInteger(2), 0xA1B2u);  // no stale bytes from a cache
-    EXPECT_EQ(big.readInteger(1), quint64('x'));
+    EXPECT_EQ(big.readInteger(3), 0xA1B278u);  // no stale bytes from a cache
 }
 
 TEST_P(MemoryBlockKindTest, ReadStringStopsAtZeroAndKeepsTheCursor)
@@ -99,7 +94,6 @@ TEST_P(MemoryBlockKindTest, BitFieldsRelativeToTheCursor)
     MemoryBlockInterface &bits = block(QByteArray("\x00\xB4", 2), littleEndianOrder);
     EXPECT_EQ(bits.readBits(1, 1, 2, 3, true), 5u);
     EXPECT_EQ(bits.readBits(1, 1, 2, 3, false), 6u);
-    EXPECT_EQ(bits.tell(), 0u);
     bits.writeBits(2, 1, 1, 2, 3, true);
     EXPECT_EQ(bits.tell(), 0u);
     EXPECT_EQ(bits.readBits(1, 1, 0, 8, true), 0xA8u);
@@ -126,9 +120,7 @@ TEST(MemoryBlockTest, OutOfRangeAccessDoesNothingAndCopiesAreDeep)
     block.skip(10);  // a cursor past the end, and back
     block.readString(8, out);
     EXPECT_STREQ(out, "");
-    EXPECT_EQ(block.readInteger(1), 0u);
-    block.seek(1);
-    EXPECT_EQ(block.readInteger(1), 2u);
+    block.seek(2);
     MemoryBlock copy(block);
     copy.write(1, "z");  // at the copied cursor
     EXPECT_EQ(copy.toByteArray(), QByteArray("\x01\x02z\x04", 4));
@@ -136,28 +128,27 @@ TEST(MemoryBlockTest, OutOfRangeAccessDoesNothingAndCopiesAreDeep)
 }
 
 // Reads of (offset, count) in turn from a 4 KiB lazy block at 0x10000 in space 2, and
-// the (address, count) of each target read they take.
+// the target reads they take.
 TEST_F(LazyMemoryBlockTest, ReadsTheRightBytesWithTheExpectedTargetReads)
 {
     const struct {
         const char *name;
         std::vector<std::pair<quint32, quint32>> reads;
-        std::vector<std::pair<quint64, quint32>> traffic;
+        std::vector<Access> traffic;
     } rows[] = {
-        {"small reads share one cached target read", {{0, 4}, {4, 4}, {8, 4}}, {{0x10000, 1024}}},
-        {"reads within the cache take none", {{0, 4}, {1000, 24}, {500, 8}}, {{0x10000, 1024}}},
-        {"final bytes are read directly", {{4092, 4}}, {{0x10000 + 4092, 4}}},
+        {"reads within the cache share one target read", {{0, 4}, {4, 4}, {1000, 24}, {500, 8}},
+         {{2, 0x10000, 1024}}},
+        {"final bytes are read directly", {{4092, 4}}, {{2, 0x10000 + 4092, 4}}},
         // The second read crosses the end of the cached kilobyte; near the end of the
         // block the cache is shorter.
         {"cache is refilled from the cursor", {{0, 4}, {1022, 4}, {3500, 4}},
-         {{0x10000, 1024}, {0x10000 + 1022, 1024}, {0x10000 + 3500, 596}}},
-        {"large reads bypass the cache", {{16, 2000}}, {{0x10010, 2000}}},
+         {{2, 0x10000, 1024}, {2, 0x10000 + 1022, 1024}, {2, 0x10000 + 3500, 596}}},
+        {"large reads bypass the cache", {{16, 2000}}, {{2, 0x10010, 2000}}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         target.reads.clear();
         LazyMemoryBlock block(&target, 2, 0x10000, 4096);
-        std::vector<Access> expected;
         for (const auto &[offset, count] : row.reads) {
             block.seek(offset);
             std::vector<quint8> bytes(count);
@@ -166,9 +157,7 @@ TEST_F(LazyMemoryBlockTest, ReadsTheRightBytesWithTheExpectedTargetReads)
             for (quint32 i = 0; i < count; ++i)
                 ASSERT_EQ(bytes[i], quint8(offset + i)) << "offset " << offset << " byte " << i;
         }
-        for (const auto &[address, count] : row.traffic)
-            expected.emplace_back(2, address, count);
-        EXPECT_EQ(target.reads, expected);
+        EXPECT_EQ(target.reads, row.traffic);
     }
 }
 
