@@ -2,14 +2,22 @@
 
 #include "testsupport.h"
 
-#include <QFileInfo>
+#include <unistd.h>
 
 /// Runs build/bin/cp in the test's temporary directory.
 class CpTest : public TempDirTest
 {
 protected:
     ToolResult cp(const QStringList &arguments) { return runTool("cp", arguments, dir()); }
-    // What the tool prints before ": error: " (argv[0] unchanged: the full path).
-    static QByteArray errorPrefix() { return toolPath("cp").toLocal8Bit() + ": error: "; }
-    bool exists(const QString &relative) const { return QFileInfo::exists(path(relative)); }
+    void makeLink(const QByteArray &text, const QString &relative)
+    {
+        ASSERT_EQ(symlink(text.constData(), path(relative).toLocal8Bit().constData()), 0);
+    }
+    // The text of a symbolic link as stored; empty when `relative` is no link.
+    QByteArray linkText(const QString &relative) const
+    {
+        char text[256] = {};
+        const ssize_t length = readlink(path(relative).toLocal8Bit().constData(), text, 255);
+        return length > 0 ? QByteArray(text, int(length)) : QByteArray();
+    }
 };

@@ -16,7 +16,13 @@ class CpTextCopy : public CpTest, public testing::WithParamInterface<TextCase> {
 
 TEST_P(CpTextCopy, WritesExpectedText)
 {
+    // Files the rows include or read.
     write("inc.h", "included line\n");
+    write("value", QByteArray("v1\r\nv2\0ignored", 14));
+    write("a/first.h", "first\n#include \"b/second.h\"\n");
+    write("a/b/second.h", "second $(A)\n");
+    write("b/second.h", "wrong directory\n");
+    write("open.h", "#else\n#endif\n#ifdef NOTHING\n");
     write("in.txt", GetParam().input);
     const ToolResult result = cp(GetParam().options + QStringList{"in.txt", "out.txt"});
     EXPECT_EQ(result.exitCode, 0) << result.err.constData();
@@ -52,6 +58,11 @@ INSTANTIATE_TEST_SUITE_P(Table, CpTextCopy, testing::Values(
     TextCase{"EndifWithCommentIsText", preprocess,
              "#ifndef X\na\n#endif // X\nb\n#endif\nc\n", "a\n#endif // X\nb\nc\n"},
     TextCase{"UnmatchedEndifIgnored", preprocess, "#endif\n#else\na\n", "a\n"},
+    // A nested include resolves against the directory of the file that names it.
+    TextCase{"NestedInclude", {"-includes", "-expandmacros", "-D", "A=2"},
+             "top\n#include \"a/first.h\"\nend\n", "top\nfirst\nsecond 2\nend\n"},
+    TextCase{"ConditionalsEndWithTheirFile", {"-preprocess", "-D", "X"},
+             "#ifdef X\n#include \"open.h\"\nafter\n", "after\n"},
     TextCase{"IncludeSkippedWhenInactive", preprocess, "#ifdef X\n#include \"none.h\"\n#endif\n",
              ""},
     TextCase{"DirectiveNameIsRestOfLine", {"-preprocess", "-D", "X Y=1"},
@@ -65,48 +76,30 @@ INSTANTIATE_TEST_SUITE_P(Table, CpTextCopy, testing::Values(
     TextCase{"Utf8Untouched", expand, "\xef\xbb\xbfna\xc3\xafve \xe2\x82\xac\n",
              "\xef\xbb\xbfna\xc3\xafve \xe2\x82\xac\n"},
     TextCase{"NulBytesKept", expand, QByteArray("a\0b$(A)\n", 8), QByteArray("a\0b1\n", 5)},
-    TextCase{"Utf8DefinitionValue", {"-expandmacros", "-D", "N=\xc3\xa9t\xc3\xa9 \xe2\x82\xac"},
-             "[$(N)]\n", "[\xc3\xa9t\xc3\xa9 \xe2\x82\xac]\n"},
-    TextCase{"Utf8DefinitionName", {"-expandmacros", "-D", "\xc3\xa9=e"}, "$(\xc3\xa9)\n", "e\n"}),
+    TextCase{"Utf8Definitions",
+             {"-expandmacros", "-D", "N=\xc3\xa9t\xc3\xa9 \xe2\x82\xac", "-D", "\xc3\xa9=e"},
+             "[$(N)] $(\xc3\xa9)\n", "[\xc3\xa9t\xc3\xa9 \xe2\x82\xac] e\n"},
+    // -M reads the file as text, up to its first NUL; empty parts around "=" are dropped.
+    TextCase{"MacroFromFile", {"-expandmacros", "-M", "V==value"}, "[$(V)]\n", "[v1\nv2]\n"},
+    // Each pass adds two "+" (the value's own and the nested one), until the pass bound.
+    TextCase{"SelfGrowingDefinitionBounded", {"-expandmacros", "-D", "G=$(G)+"}, "$(G)\n",
+             "$(G)" + QByteArray(200, '+') + "\n"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(CpTest, NestedIncludesResolveAgainstTheIncludingFile)
-{
-    write("top.txt", "top\n#include \"a/first.h\"\nend\n");
-    write("a/first.h", "first\n#include \"b/second.h\"\n");
-    write("a/b/second.h", "second $(V)\n");
-    write("b/second.h", "wrong directory\n");
-    const ToolResult result = cp({"-includes", "-expandmacros", "-D", "V=2", "top.txt", "o"});
-    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
-    EXPECT_EQ(read("o"), QByteArray("top\nfirst\nsecond 2\nend\n"));
-}
-
-TEST_F(CpTest, ConditionalsDoNotCrossIncludeBoundaries)
-{
-    write("top.txt", "#ifdef X\n#include \"open.h\"\nafter\n");
-    write("open.h", "#else\n#endif\n#ifdef NOTHING\n");
-    const ToolResult result = cp({"-preprocess", "-D", "X", "top.txt", "o"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(read("o"), QByteArray("after\n"));
-}
-
-TEST_F(CpTest, SelfIncludeFailsAtDepthLimit)
-{
-    write("self.h", "line\n#include \"self.h\"\n");
-    const ToolResult result = cp({"-nofail", "-includes", "self.h", "o"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, QByteArray("cp failed: #include recursion depth exceeded\n"));
-    EXPECT_EQ(read("o"), QByteArray("line\n").repeated(66));  // partial output stays
-}
-
-TEST_F(CpTest, IncludesNest65Deep)
+TEST_F(CpTest, IncludesNest65DeepAndNoFurther)
 {
     for (int i = 0; i < 65; ++i)
         write(QString("f%1").arg(i), QString("#include \"f%1\"\n").arg(i + 1).toLatin1());
     write("f65", "deepest\n");
-    const ToolResult result = cp({"-includes", "f0", "o"});
+    ToolResult result = cp({"-includes", "f0", "o"});
     EXPECT_EQ(result.exitCode, 0) << result.err.constData();
     EXPECT_EQ(read("o"), QByteArray("deepest\n"));
+    write("f65", "deepest\n#include \"f66\"\n");
+    write("f66", "too deep\n");
+    result = cp({"-nofail", "-includes", "f0", "o"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, QByteArray("cp failed: #include recursion depth exceeded\n"));
+    EXPECT_EQ(read("o"), QByteArray("deepest\n"));  // partial output stays
 }
 
 TEST_F(CpTest, UnreadableIncludeEndsTheRun)
@@ -117,51 +110,27 @@ TEST_F(CpTest, UnreadableIncludeEndsTheRun)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, QByteArray("cp failed: can't read from \"sub/missing.h\"\n"));
     EXPECT_EQ(read("out/t.txt"), QByteArray("a\n"));
-    EXPECT_FALSE(exists("out/u.txt"));
+    EXPECT_TRUE(read("out/u.txt").isNull());  // never started
 }
 
-TEST_F(CpTest, TextCopyOpenFailures)
-{
-    ToolResult result = cp({"-expandmacros", "nothere", "o"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, QByteArray("cp failed: can't read from \"nothere\" \n"));
-    write("t", "x\n");
-    result = cp({"-nofail", "-expandmacros", "t", "no/dir/o"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.err, QByteArray("cp failed: can't write to \"no/dir/o\" \n"));
-}
-
-TEST_F(CpTest, SelfGrowingDefinitionIsBounded)
-{
-    write("t", "$(G)\n");
-    const ToolResult result = cp({"-expandmacros", "-D", "G=$(G)+", "t", "o"});
-    EXPECT_EQ(result.exitCode, 0);
-    // Each pass adds two "+" (the value's own and the nested one), until the pass
-    // bound stops it.
-    EXPECT_EQ(read("o"), "$(G)" + QByteArray(200, '+') + "\n");
-}
-
-TEST_F(CpTest, LineEndsSplitAcrossReadChunks)
+TEST_F(CpTest, LargeInputsAsText)
 {
     // The reader takes 1 MiB at a time: put a "\r\n" on either side of that boundary.
-    const QByteArray first(1024 * 1024 - 1, 'a');
-    write("t", first + "\r\nb\r\n");
-    EXPECT_EQ(cp({"-includes", "t", "o"}).exitCode, 0);
-    EXPECT_EQ(read("o"), first + "\nb\n");
-}
-
-TEST_F(CpTest, BinaryFileAndLongLineAsText)
-{
+    const QByteArray chunk(1024 * 1024 - 1, 'a');
     QByteArray binary;
     for (int i = 0; i < 70000; ++i)
         binary.append(char(i % 256 == 13 ? 12 : i % 256));  // no CR: it would be dropped
     binary.append('\n');
-    const QByteArray longLine = QByteArray(20 * 1024 * 1024, 'z') + "$(A)\n";
+    const QByteArray longLine(20 * 1024 * 1024, 'z');
+    write("split", chunk + "\r\nb\r\n");
     write("bin", binary);
-    write("long", longLine);
-    EXPECT_EQ(cp({"-expandmacros", "-D", "A=1", "bin", "long", "out/", "-makedir"}).exitCode, 0);
+    write("long", longLine + "$(A)\n");
+    const ToolResult result =
+        cp({"-makedir", "-expandmacros", "-D", "A=1", "split", "bin", "long", "out/"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(read("out/split"), chunk + "\nb\n");
     EXPECT_EQ(read("out/bin"), binary);
-    EXPECT_EQ(read("out/long"), QByteArray(20 * 1024 * 1024, 'z') + "1\n");
+    EXPECT_EQ(read("out/long"), longLine + "1\n");
 }
 
 } // namespace
