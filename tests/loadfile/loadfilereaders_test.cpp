@@ -128,6 +128,7 @@ TEST_F(LoadFileTest, MakeContiguousKeepsTheSectionsOnFailureAndOnRepetition)
 TEST_F(LoadFileTest, MissingFileOrDirectoryCannotBeOpened)
 {
     for (const char *format : {"ihex", "srec", "tihex", "hex", "bin"}) {
+        SCOPED_TRACE(format);
         for (const QString &name : {path("absent.file"), dir()})
             EXPECT_EQ(describe(format, name), "error: cannot open " + name.toStdString());
     }

@@ -36,14 +36,11 @@ inline std::string describeSections(LoadFileInterface &file)
     LoadFileSections &sections = file.sections();
     for (int i = 0; i < sections.count(); ++i) {
         const LoadFileSectionInterface *section = sections.at(i);
-        runs.emplace_back(section->address(),
-                          QByteArray(reinterpret_cast<const char *>(section->data()),
-                                     int(section->size())));
+        const auto *data = reinterpret_cast<const char *>(section->data());
+        runs.emplace_back(section->address(), QByteArray(data, int(section->size())));
     }
-    if (!file.hasStartAddress())
-        return describeRuns(runs);
-    return describeRuns(runs)
-           + QString::asprintf(" start 0x%llX", file.startAddress()).toStdString();
+    const QByteArray start = QByteArray::number(file.startAddress(), 16).toUpper();
+    return describeRuns(runs) + (file.hasStartAddress() ? " start 0x" + start : "").toStdString();
 }
 
 /// Pseudo-random runs that cross a 64 KiB boundary, need 24- and 32-bit addresses, and
