@@ -139,9 +139,9 @@ TEST_F(LazyMemoryBlockTest, ReadsTheRightBytesWithTheExpectedTargetReads)
         {"reads within the cache share one target read", {{0, 4}, {4, 4}, {1000, 24}, {500, 8}},
          {{2, 0x10000, 1024}}},
         {"final bytes are read directly", {{4092, 4}}, {{2, 0x10000 + 4092, 4}}},
-        // The second read crosses the end of the cached kilobyte; near the end of the
-        // block the cache is shorter.
-        {"cache is refilled from the cursor", {{0, 4}, {1022, 4}, {3500, 4}},
+        // The second read crosses the end of the cached kilobyte and the third is served
+        // from the new cache; near the end of the block the cache is shorter.
+        {"cache is refilled from the cursor", {{0, 4}, {1022, 4}, {1030, 4}, {3500, 4}},
          {{2, 0x10000, 1024}, {2, 0x10000 + 1022, 1024}, {2, 0x10000 + 3500, 596}}},
         {"large reads bypass the cache", {{16, 2000}}, {{2, 0x10010, 2000}}},
     };
