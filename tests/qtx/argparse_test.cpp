@@ -5,18 +5,20 @@
 
 #include "testsupport.h"
 
+#include <QDir>
+
 #include <sstream>
 
 namespace {
 
-// A parser with one option of each kind, recording what it is handed.
+// A parser with one option of each kind, logging what it is handed in order.
 class RecordingParser : public QTx::ArgParse
 {
 public:
     explicit RecordingParser(DiagnosticSink *sink) : ArgParse(sink)
     {
         auto record = [this](const QString &name, const QString &value) {
-            calls << name + "=" + (value.isNull() ? "<null>" : value);
+            log << name + "=" + (value.isNull() ? "<null>" : value);
         };
         addOption("-v", Kind::NoArgument, nullptr, &verbose);
         addOption("-o", Kind::NextArgument, &output, nullptr);
@@ -26,131 +28,91 @@ public:
         addOption("-n", Kind::NoArgument, record);
     }
 
-    void handleArgument(const QString &argument) override { positional << argument; }
+    void handleArgument(const QString &argument) override { log << argument; }
 
     bool verbose = false;
     QString output;
-    QStringList calls;
-    QStringList positional;
+    QStringList log;  // positional arguments and handler calls
 };
 
-} // namespace
-
+// Runs in its temporary directory, so that indirect files are named as written.
 class ArgParseTest : public TempDirTest
 {
 protected:
-    QString errors() const { return QString::fromLocal8Bit(m_stream.str().c_str()); }
-    QStringList tokens(const QString &line, int *count = nullptr)
-    {
-        QStringList out;
-        const int n = m_parser.tokenize("f.txt", 7, line, out);
-        if (count)
-            *count = n;
-        return out;
-    }
+    ArgParseTest() : m_savedDirectory(QDir::currentPath()) { QDir::setCurrent(dir()); }
+    ~ArgParseTest() override { QDir::setCurrent(m_savedDirectory); }
 
-    std::ostringstream m_stream;
-    DiagnosticSink m_sink{"tool", m_stream};
+    QString m_savedDirectory;
+    std::ostringstream m_errors;
+    DiagnosticSink m_sink{"tool", m_errors};
     RecordingParser m_parser{&m_sink};
 };
 
-TEST_F(ArgParseTest, OptionKindsAndPositionals)
+struct ParseRow
 {
-    m_parser.parse({"a", "-v", "", "-o", "out.bin", "-Ipath", "-I", "-n", "b"}, 1);
-    EXPECT_TRUE(m_parser.verbose);
-    EXPECT_EQ(m_parser.output, QString("out.bin"));
-    EXPECT_EQ(m_parser.calls, QStringList({"-I=path", "-I=", "-n=<null>"}));
-    EXPECT_EQ(m_parser.positional, QStringList({"a", "b"}));
-    EXPECT_EQ(m_sink.errorCount(), 0);
-}
+    const char *name;
+    QStringList arguments;
+    unsigned pass;
+    QStringList log;     // then "-v" when the flag is set and "-o=VALUE" when the value is
+    const char *errors;  // one line per counted error
+};
 
-TEST_F(ArgParseTest, AttachedPrefixTakenInKeyOrder)
-{
-    // "-I" sorts before "-Ifoo", so "-Ifoobar" belongs to "-I" with the value "foobar".
-    m_parser.parse({"-Ifoobar", "-Ifoo"}, 1);
-    EXPECT_EQ(m_parser.calls, QStringList({"-I=foobar", "-Ifoo="}));
-}
+class ArgParseScan : public ArgParseTest, public testing::WithParamInterface<ParseRow> {};
 
-TEST_F(ArgParseTest, NoArgumentOptionWithTrailingTextIsUnrecognised)
+TEST_P(ArgParseScan, HandsOnArgumentsAndCountsErrors)
 {
-    m_parser.parse({"-vx", "-nofail"}, 1);
-    EXPECT_FALSE(m_parser.verbose);
-    EXPECT_EQ(errors(), QString("tool: error: unrecognised option -vx\n"
-                                "tool: error: unrecognised option -nofail\n"));
-    EXPECT_EQ(m_sink.errorCount(), 2);
-}
-
-TEST_F(ArgParseTest, MissingNextArgumentEndsTheScan)
-{
-    m_parser.parse({"-o"}, 1);
-    EXPECT_EQ(errors(), QString("tool: error: expected argument for option -o\n"));
-    EXPECT_EQ(m_sink.errorCount(), 1);
-}
-
-TEST_F(ArgParseTest, OtherPassConsumesSilently)
-{
-    m_parser.parse({"-late", "x", "pos"}, 1);
-    EXPECT_TRUE(m_parser.calls.isEmpty());
-    EXPECT_EQ(m_parser.positional, QStringList{"pos"});
-    m_parser.parse({"-late", "x", "pos", "-v"}, 2);
-    EXPECT_EQ(m_parser.calls, QStringList{"-late=x"});
-    EXPECT_EQ(m_parser.positional, QStringList{"pos"});  // positionals only in pass 1
-    EXPECT_FALSE(m_parser.verbose);
-}
-
-TEST_F(ArgParseTest, TokenizeQuotesAndBlanks)
-{
-    EXPECT_EQ(tokens("a \"b c\" d"), QStringList({"a", "b c", "d"}));
-    EXPECT_EQ(tokens("\"ab\"cd"), QStringList({"ab", "cd"}));
-    EXPECT_EQ(tokens("  x\ty  "), QStringList({"x\ty"}));  // a tab is no separator
-    EXPECT_EQ(tokens("\"\" z"), QStringList({"", "z"}));
-    int count = -1;
-    EXPECT_EQ(tokens("a \"open", &count), QStringList({"a"}));
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(errors(), QString("tool: error: unterminated string in indirect file f.txt(7)\n"));
-}
-
-TEST_F(ArgParseTest, IndirectFileCommentsAndLineNumbers)
-{
-    write("args", "# only a comment\n-o \"my file\"\n# another\nx y\n\"unterminated z\n");
-    m_parser.parse({"@" + path("args")}, 1);
-    EXPECT_EQ(m_parser.output, QString("my file"));
-    EXPECT_EQ(m_parser.positional, QStringList({"x", "y"}));
-    // The third non-comment line is the faulty one.
-    EXPECT_EQ(errors(), "tool: error: unterminated string in indirect file " + path("args")
-                            + "(3)\n");
-}
-
-TEST_F(ArgParseTest, IndirectFilesNest)
-{
-    write("outer", "a @" + path("inner").toUtf8() + " c\n");
+    write("args", "# only a comment\n-o \"my file\"\n# another\nx y\nw \"unterminated z\n");
+    write("tokens", "a \"b c\" d\n\"ab\"cd\n  x\ty  \n");
+    write("outer", "a @inner c\n");
     write("inner", "b\n");
-    m_parser.parse({"@" + path("outer")}, 1);
-    EXPECT_EQ(m_parser.positional, QStringList({"a", "b", "c"}));
+    m_parser.parse(GetParam().arguments, GetParam().pass);
+    QStringList log = m_parser.log;
+    if (m_parser.verbose)
+        log << "-v";
+    if (!m_parser.output.isNull())
+        log << "-o=" + m_parser.output;
+    EXPECT_EQ(log, GetParam().log);
+    EXPECT_EQ(m_errors.str(), GetParam().errors);
+    EXPECT_EQ(m_sink.errorCount(), QString(GetParam().errors).count('\n'));
 }
 
-TEST_F(ArgParseTest, MissingIndirectFileNamesSystemError)
+INSTANTIATE_TEST_SUITE_P(Table, ArgParseScan, testing::Values(
+    ParseRow{"OptionKinds", {"a", "-v", "", "-o", "out.bin", "-Ipath", "-I", "-n", "b"}, 1,
+             {"a", "-I=path", "-I=", "-n=<null>", "b", "-v", "-o=out.bin"}, ""},
+    // "-I" sorts before "-Ifoo", so "-Ifoobar" belongs to "-I" with the value "foobar".
+    ParseRow{"AttachedPrefixInKeyOrder", {"-Ifoobar", "-Ifoo"}, 1, {"-I=foobar", "-Ifoo="}, ""},
+    ParseRow{"OtherPassConsumesSilently", {"-late", "x", "pos"}, 1, {"pos"}, ""},
+    ParseRow{"PositionalsOnlyInPassOne", {"-late", "x", "pos", "-v"}, 2, {"-late=x"}, ""},
+    // Line numbers count the lines that are not comments; what precedes an open quote
+    // on its line is still scanned.
+    ParseRow{"IndirectFile", {"@args"}, 1, {"x", "y", "w", "-o=my file"},
+             "tool: error: unterminated string in indirect file args(3)\n"},
+    ParseRow{"IndirectFileTokens", {"@tokens"}, 1, {"a", "b c", "d", "ab", "cd", "x\ty"}, ""},
+    ParseRow{"IndirectFilesNest", {"@outer"}, 1, {"a", "b", "c"}, ""},
+    ParseRow{"IndirectFileMissing", {"@none", "after"}, 1, {"after"},
+             "tool: error: can't open indirect file none: No such file or directory\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ArgParseTest, TokenizeAnswersTheCountOrZeroAfterAnOpenQuote)
 {
-    m_parser.parse({"@" + path("none"), "after"}, 1);
-    EXPECT_EQ(errors(), "tool: error: can't open indirect file " + path("none")
-                            + ": No such file or directory\n");
-    EXPECT_EQ(m_parser.positional, QStringList{"after"});
+    QStringList out{"kept"};
+    EXPECT_EQ(m_parser.tokenize("f.txt", 7, "\"\" z", out), 3);
+    EXPECT_EQ(m_parser.tokenize("f.txt", 7, "a \"open", out), 0);
+    EXPECT_EQ(out, QStringList({"kept", "", "z", "a"}));
+    EXPECT_EQ(m_errors.str(), "tool: error: unterminated string in indirect file f.txt(7)\n");
 }
 
-TEST_F(ArgParseTest, SelfNamingIndirectFileStopsAtDepthLimit)
+TEST_F(ArgParseTest, SelfNamingIndirectFilesStop)
 {
-    write("self", "x\n@" + path("self").toUtf8() + "\ny\n");
-    m_parser.parse({"@" + path("self")}, 1);
-    EXPECT_EQ(errors(), QString("tool: error: too many indirect files\n"));
-    EXPECT_EQ(m_parser.positional.count("x"), 100);
-    EXPECT_EQ(m_parser.positional.count("y"), 100);  // the outer levels go on
+    write("self", "x\n@self\ny\n");
+    m_parser.parse({"@self"}, 1);
+    EXPECT_EQ(m_errors.str(), "tool: error: too many indirect files\n");
+    EXPECT_EQ(m_parser.log.count("x"), 100);
+    EXPECT_EQ(m_parser.log.count("y"), 100);  // the outer levels go on
+    // Each level reads the file twice: without an overall bound, 2^100 reads.
+    write("twice", "@twice @twice\n");
+    m_parser.parse({"@twice"}, 1);
+    EXPECT_TRUE(QString::fromStdString(m_errors.str()).endsWith("too many indirect files\n"));
 }
 
-TEST_F(ArgParseTest, IndirectFileNamingItselfTwiceStillEnds)
-{
-    // Each level would read the file twice: without an overall bound 2^100 reads.
-    write("twice", "@" + path("twice").toUtf8() + " @" + path("twice").toUtf8() + "\n");
-    m_parser.parse({"@" + path("twice")}, 1);
-    EXPECT_GE(m_sink.errorCount(), 1);
-    EXPECT_TRUE(errors().endsWith("tool: error: too many indirect files\n"));
-}
+} // namespace

@@ -1,7 +1,6 @@
 // The rules every tool of apps/ shares through the entry helper, checked on each built
 // tool end to end.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "testsupport.h"
@@ -20,21 +19,17 @@ protected:
     }
 };
 
-TEST_P(ToolEntryTest, HelpGoesToStandardOutputAndWins)
+TEST_P(ToolEntryTest, UsageOnStandardOutputWithHelpElseOnStandardError)
 {
-    const ToolResult result = runTool(tool(), {"-x", "-help"});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_TRUE(result.out.startsWith(banner())) << result.out.toStdString();
-    EXPECT_TRUE(result.out.contains("\nUsage: " + tool().toLatin1() + " "));
-    EXPECT_TRUE(result.out.contains("\n  -help                  Print options help\n"));
-}
-
-TEST_P(ToolEntryTest, NoArgumentsPrintUsageOnStandardError)
-{
-    const ToolResult result = runTool(tool(), {});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.out, "");
-    EXPECT_TRUE(result.err.startsWith(banner()));
+    const ToolResult help = runTool(tool(), {"-x", "-help"});  // -help wins over errors
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith(banner())) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains("\nUsage: " + tool().toLatin1() + " "));
+    EXPECT_TRUE(help.out.contains("\n  -help                  Print options help\n"));
+    const ToolResult bare = runTool(tool(), {});
+    EXPECT_EQ(bare.exitCode, 0);
+    EXPECT_EQ(bare.out, "");
+    EXPECT_EQ(bare.err, help.out);
 }
 
 TEST_P(ToolEntryTest, CommandLineErrorsNameTheToolAndFail)
@@ -54,8 +49,8 @@ TEST_P(ToolEntryTest, UnwritableStandardOutputFails)
     process.start(toolPath(tool()), {"-help"});
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 1);
-    EXPECT_EQ(process.readAllStandardError(),
-              tool().toLatin1() + ": error: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(process.readAllStandardError(), tool().toLatin1()
+                  + ": error: cannot write standard output: No space left on device\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Tools, ToolEntryTest, testing::Values(TESSA_TOOLS),
