@@ -117,7 +117,6 @@ TEST_F(LoadFileTest, MakeContiguousKeepsTheSectionsOnFailureAndOnRepetition)
 {
     auto file = load("hex", "00000100 01 02\n00000104 05\n");
     file->makeContiguous(0);
-    EXPECT_STREQ(file->sections().at(0)->name(), "Contiguous section");
     file->makeContiguous(0xFF);  // a second time changes nothing
     EXPECT_EQ(describeSections(*file), "0x100:0102000005");
     auto far = load("hex", "00000000 01\nF0000000 02\n");
@@ -137,7 +136,6 @@ TEST_F(LoadFileTest, MissingFileOrDirectoryCannotBeOpened)
 TEST_F(LoadFileTest, OnlyBinaryFilesFollowTheLoadAddress)
 {
     auto file = load("bin", "0123456789");
-    EXPECT_STREQ(file->sections().at(0)->name(), "data");
     file->setLoadAddress(0x2000);
     EXPECT_EQ(describeSections(*file), "0x2000:30313233343536373839");
     file->setLoadAddress(0xFFFFFFFE);  // its end would wrap around 4 GiB
@@ -152,7 +150,6 @@ TEST_F(LoadFileTest, SectionsFindAndSort)
     auto file = load("hex", "00000200 01 02\n00000100 03 04\n");
     LoadFileSections &sections = file->sections();
     EXPECT_EQ(sections.totalSize(), 4u);
-    EXPECT_EQ(sections.firstAddress(), 0x200u);
     EXPECT_EQ(sections.find(0x100, 2), sections.at(1));
     EXPECT_EQ(sections.find(0x101, 2), nullptr);
     EXPECT_EQ(sections.find(0x100, 0), nullptr);
