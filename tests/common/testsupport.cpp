@@ -5,6 +5,24 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+QString fullDeviceLink(const QString &dir, const QString &linkName)
+{
+    QString device = QStringLiteral("/dev/full");
+    if (geteuid() == 0) {
+        device = dir + "/full-device";
+        if (mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+            ADD_FAILURE() << "cannot make " << device.toStdString();
+    }
+    const QString link = dir + "/" + linkName;
+    if (symlink(QFile::encodeName(device).constData(), QFile::encodeName(link).constData()) != 0)
+        ADD_FAILURE() << "cannot link " << link.toStdString();
+    return link;
+}
+
 QString toolPath(const QString &tool)
 {
     return QStringLiteral(TESSA_BIN_DIR) + "/" + tool;

@@ -35,6 +35,12 @@ void writeFile(const QString &path, const QByteArray &contents);
 /// The whole contents of `path`, or a null QByteArray when it cannot be read.
 QByteArray readFile(const QString &path);
 
+/// Makes `dir`/`linkName` a symbolic link to a device on which every write fails with
+/// "No space left on device", and answers its path. Run as root, the device is a private
+/// node made in `dir` rather than /dev/full itself: a writer that wrongly replaced the
+/// file behind a link would then replace only that node.
+QString fullDeviceLink(const QString &dir, const QString &linkName);
+
 /// A fixture with a fresh temporary directory for each test.
 class TempDirTest : public testing::Test
 {
