@@ -11,8 +11,17 @@
 
 namespace {
 
+// Under AddressSanitizer (gcc says so by a macro, clang by a feature test) every node
+// goes to the heap, so that the sanitizer sees each node's lifetime.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool poolNodes = false;  // the sanitizer sees every node's lifetime instead
+#define TESSA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TESSA_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifdef TESSA_ADDRESS_SANITIZER
+constexpr bool poolNodes = false;
 #else
 constexpr bool poolNodes = true;
 #endif
