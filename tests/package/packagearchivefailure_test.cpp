@@ -7,14 +7,10 @@
 
 namespace {
 
-QByteArray corrupted(QByteArray bytes, int at)
-{
-    bytes[at] = char(bytes[at] ^ 0x55);
-    return bytes;
-}
-
-// A valid version-2 zlib archive of one entry "e" holding "content".
+// A valid version-2 zlib archive of one entry "e" holding "content", and the same with
+// one byte of its zlib stream flipped.
 const QByteArray goodZlib = version2Archive({{"e", 0100644, "content"}});
+const QByteArray corruptZlib = QByteArray(goodZlib).replace(12, 1, "\x55");
 
 // A version-2 zlib stream of the table header's 20 bytes (count first) and `rest`.
 QByteArray version2(quint32 count, const QByteArray &rest = QByteArray())
@@ -36,11 +32,13 @@ const QByteArray farContents = version2(2, version2Record("big", 56, 0xFFFFFFF0,
                                                + version2Record("far", 0x7FFFFFF0, 4, 0, 0)
                                                + "data");
 
-const QByteArray emptyTable = deflateAll(QByteArray(20, 0));
+// A version-1 table, which a compressed container declaring version 0 must not be read as.
+const QByteArray innerTable = deflateAll(formC(0, ""));
 constexpr int onOpen = -1;
 const char *const unsupported = "unsupported package file format";
 const char *const badTable = "bad table of contents";
 const char *const badStream = "error reading from compressed stream";
+const char *const shortStream = "error reading stream";
 
 struct BadArchive
 {
@@ -50,9 +48,7 @@ struct BadArchive
     const char *message;
 };
 
-class PackageArchiveBadFile : public TempDirTest, public testing::WithParamInterface<BadArchive>
-{
-};
+using PackageArchiveBadFile = PackageTableTest<BadArchive>;
 
 TEST_P(PackageArchiveBadFile, FailsWithItsMessage)
 {
@@ -73,49 +69,38 @@ TEST_P(PackageArchiveBadFile, FailsWithItsMessage)
     EXPECT_EQ(PackageArchive().probe(path("bad.pkg")), recognised);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Messages, PackageArchiveBadFile,
-    testing::Values(
-        BadArchive{"Garbage", "this is not an archive", onOpen, unsupported},
-        BadArchive{"Empty", "", onOpen, unsupported},
-        BadArchive{"SevenBytes", QByteArray("\xC8\xC3\x52\x41\0\0\0", 7), onOpen, unsupported},
-        BadArchive{"Version3", formA(0, 3, emptyTable), onOpen, unsupported},
-        BadArchive{"Version0", formA(0, 0, emptyTable), onOpen, unsupported},
-        BadArchive{"Version258", formA(0, 258, emptyTable), onOpen, unsupported},
-        BadArchive{"Algorithm2", formA(2, 2, QByteArray(20, 0)), onOpen,
-                   "unsupported compression algorithm"},
-        BadArchive{"LegacyWrongInnerMagic", formB(le32(0x12345678) + le32(0)), onOpen,
-                   unsupported},
-        BadArchive{"ShortVersion2Header", formA(0, 2, deflateAll(QByteArray(19, 0))), onOpen,
-                   "bad header"},
-        BadArchive{"ShortVersion2Record", version2(1, QByteArray(14, 0)), onOpen, badTable},
-        BadArchive{"ShortVersion2Name", version2(1, version2Record("abc", 0, 0, 0, 0).left(20)),
-                   onOpen, badTable},
-        BadArchive{"ShortVersion1Table", formC(2, version1Record("a", 0, 0, 0, 0)), onOpen,
-                   badTable},
-        BadArchive{"HugeCountUncompressed", formC(0xFFFFFFFF, QByteArray(100, 0)), onOpen,
-                   badTable},
-        BadArchive{"HugeCountLegacy", formB(le32(0x4152C3C8) + le32(0xFFFFFFFF)), onOpen,
-                   badTable},
-        BadArchive{"HugeCountAfterRealRecords", hugeCount(), onOpen, badTable},
-        BadArchive{"TruncatedAfterRealRecords", hugeCount().left(hugeCount().size() / 2), onOpen,
-                   "error reading stream"},
-        BadArchive{"EmptyBzip2Stream", formA(1, 2, QByteArray()), onOpen, badStream},
-        BadArchive{"CorruptBzip2", formA(1, 2, "BZh91AY&SYgarbage-garbage"), onOpen, badStream},
-        BadArchive{"CorruptZlib", corrupted(goodZlib, 12), onOpen, badStream},
-        BadArchive{"TruncatedZlib", goodZlib.left(8 + 6), onOpen, "error reading stream"},
-        BadArchive{"ZlibWithoutChecksum", goodZlib.left(goodZlib.size() - 6), 0,
-                   "error reading stream"},
-        BadArchive{"SizeBeyondTheStream", farContents, 0, "cannot read file big from archive"},
-        BadArchive{"OffsetBeyondTheStream", farContents, 1, "cannot read file far from archive"},
-        BadArchive{"Version1SizeBeyondTheFile",
-                   formC(1, version1Record("v1", 8 + 1040, 1000000, 0, 0) + "abc"), 0,
-                   "cannot read file v1 from archive"}),
-    [](const auto &info) { return std::string(info.param.name); });
-
-class PackageArchiveFailureTest : public TempDirTest
-{
+const BadArchive badArchives[] = {
+    {"Garbage", "this is not an archive", onOpen, unsupported},
+    {"Empty", "", onOpen, unsupported},
+    {"SevenBytes", QByteArray("\xC8\xC3\x52\x41\0\0\0", 7), onOpen, unsupported},
+    {"Version3", formA(0, 3, innerTable), onOpen, unsupported},
+    {"Version0", formA(0, 0, innerTable), onOpen, unsupported},
+    {"Version258", formA(0, 258, innerTable), onOpen, unsupported},
+    {"Algorithm2", formA(2, 2, QByteArray(20, 0)), onOpen, "unsupported compression algorithm"},
+    {"LegacyWrongInnerMagic", formB(le32(0x12345678) + le32(0)), onOpen, unsupported},
+    {"ShortVersion2Header", formA(0, 2, deflateAll(QByteArray(19, 0))), onOpen, "bad header"},
+    {"ShortVersion2Record", version2(1, QByteArray(14, 0)), onOpen, badTable},
+    {"ShortVersion2Name", version2(1, version2Record("abc", 0, 0, 0, 0).left(20)),
+     onOpen, badTable},
+    {"ShortVersion1Table", formC(2, version1Record("a", 0, 0, 0, 0)), onOpen, badTable},
+    {"HugeCountUncompressed", formC(0xFFFFFFFF, QByteArray(100, 0)), onOpen, badTable},
+    {"HugeCountLegacy", formB(le32(0x4152C3C8) + le32(0xFFFFFFFF)), onOpen, badTable},
+    {"HugeCountAfterRealRecords", hugeCount(), onOpen, badTable},
+    {"TruncatedAfterRealRecords", hugeCount().left(hugeCount().size() / 2), onOpen, shortStream},
+    {"EmptyBzip2Stream", formA(1, 2, QByteArray()), onOpen, badStream},
+    {"CorruptBzip2", formA(1, 2, "BZh91AY&SYgarbage-garbage"), onOpen, badStream},
+    {"CorruptZlib", corruptZlib, onOpen, badStream},
+    {"TruncatedZlib", goodZlib.left(8 + 6), onOpen, shortStream},
+    {"ZlibWithoutChecksum", goodZlib.left(goodZlib.size() - 6), 0, shortStream},
+    {"SizeBeyondTheStream", farContents, 0, "cannot read file big from archive"},
+    {"OffsetBeyondTheStream", farContents, 1, "cannot read file far from archive"},
+    {"Version1SizeBeyondTheFile", formC(1, version1Record("v1", 8 + 1040, 1000000, 0, 0) + "abc"),
+     0, "cannot read file v1 from archive"},
 };
+INSTANTIATE_TEST_SUITE_P(All, PackageArchiveBadFile, testing::ValuesIn(badArchives),
+                         rowName<BadArchive>);
+
+using PackageArchiveFailureTest = PackageTest;
 
 TEST_F(PackageArchiveFailureTest, FileFailuresNameTheirCulprit)
 {
@@ -132,19 +117,17 @@ TEST_F(PackageArchiveFailureTest, FileFailuresNameTheirCulprit)
     EXPECT_THAT([&] { archive.saveAs(path("no/such/dir/o.pkg")); },
                 throwsMessage("cannot open output file"));
 
-    write("f", "abcdef");
-    PackageArchiveFile *entry = archive.addFile(path("f"), "name/in/archive");
+    PackageArchiveFile *entry = archive.addFile(put("f", "abcdef"), "name/in/archive");
     write("f", "ab");
     EXPECT_THAT([&] { archive.saveAs(path("o.pkg")); }, throwsMessage("cannot write file"));
     QFile::remove(path("f"));
     EXPECT_THAT([&] { archive.content(entry); },
                 throwsMessage("cannot read file name/in/archive"));
 
-    write("big", QByteArray(200000, 'q'));
     PackageArchive bzip2;
     bzip2.setVersion(2);
     bzip2.setCompressionAlgorithm(PackageArchive::bzip2Algorithm);
-    bzip2.addFile(path("big"), "big");
+    bzip2.addFile(put("big", QByteArray(200000, 'q')), "big");
     EXPECT_THAT([&] { bzip2.saveAs("/dev/full"); },
                 throwsMessage("error writing to compressed stream"));
     EXPECT_THAT([&] { bzip2.saveAs(path("o.pkg"), 0); },  // bzip2 has no level 0

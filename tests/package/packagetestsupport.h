@@ -10,15 +10,16 @@
 #include <QList>
 #include <QString>
 
+#include <sys/stat.h>
+
 /// A fixed time used for files and entries: 2021-03-04 05:06:07 UTC.
 constexpr qint64 fixedTime = 1614834367;
 
-// Little- and big-endian field bytes for hand-built archives.
+// Little-endian field bytes for hand-built archives.
 QByteArray le16(quint32 value);
 QByteArray le32(quint32 value);
-QByteArray be32(quint32 value);
 
-/// The zlib stream `compressed` fully inflated; fails the test when it is not one.
+/// The zlib stream `compressed` inflated; empty when it is not one.
 QByteArray inflateAll(const QByteArray &compressed);
 /// `data` as one zlib stream.
 QByteArray deflateAll(const QByteArray &data, int level = 6);
@@ -51,12 +52,15 @@ QByteArray version2Archive(const QList<StoredEntry> &entries);
 /// Matches a callable that throws HException with exactly `message`.
 testing::Matcher<std::function<void()>> throwsMessage(const QString &message);
 
-/// Sets a file's access and modification times (seconds since the epoch).
-void setFileTime(const QString &path, qint64 seconds);
-/// The permission and type bits of a path, without following a final link.
-quint32 fileMode(const QString &path);
-/// The modification time of a path in seconds.
-qint64 fileTime(const QString &path);
+/// The status of a path, without following a final link; all zero when there is none.
+struct stat statusOf(const QString &path);
+
+/// Names each test of a table after its row's `name`.
+template <class Row>
+std::string rowName(const testing::TestParamInfo<Row> &info)
+{
+    return info.param.name;
+}
 
 /// A temporary directory with helpers for files of a given mode and time.
 class PackageTest : public TempDirTest
@@ -65,9 +69,16 @@ protected:
     /// Writes the file with that mode and time and returns its path.
     QString put(const QString &relative, const QByteArray &content, quint32 mode = 0644,
                 qint64 time = fixedTime);
+    /// Makes a symbolic link to `target` with the time fixedTime.
+    void putLink(const QString &relative, const QByteArray &target);
     /// Writes the entries as files under `archive` + ".in/" and saves them, under their
     /// own names, as `archive`; returns the archive's path.
     QString save(const QString &archive, const QList<StoredEntry> &entries, int version = 2,
                  int algorithm = 0, int level = -1);
 };
 
+/// A table of cases, one row of type Row per test, each in its own temporary directory.
+template <class Row>
+class PackageTableTest : public PackageTest, public testing::WithParamInterface<Row>
+{
+};

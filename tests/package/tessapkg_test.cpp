@@ -14,8 +14,7 @@ protected:
     {
         put("tree/a.txt", "alpha\n");
         put("tree/sub/b.bin", QByteArray("\x01\x02\x00\x03", 4), 0755);
-        ASSERT_EQ(symlink("../a.txt", QFile::encodeName(path("tree/sub/link")).constData()), 0);
-        setFileTime(path("tree/sub/link"), fixedTime);
+        putLink("tree/sub/link", "../a.txt");
     }
 
     ToolResult tessapkg(const QStringList &arguments)
@@ -88,8 +87,8 @@ TEST_F(TessapkgTest, ExtractAllOrByPatternAndOverwrite)
     EXPECT_EQ(succeed({"extract", "t.pkg", "all/new"}), QByteArray());
     EXPECT_EQ(read("all/new/tree/a.txt"), QByteArray("alpha\n"));
     EXPECT_EQ(read("all/new/tree/sub/b.bin"), read("tree/sub/b.bin"));
-    EXPECT_EQ(fileMode(path("all/new/tree/sub/b.bin")), 0100755u);
-    EXPECT_EQ(fileTime(path("all/new/tree/a.txt")), fixedTime);
+    EXPECT_EQ(statusOf(path("all/new/tree/sub/b.bin")).st_mode, 0100755u);
+    EXPECT_EQ(statusOf(path("all/new/tree/a.txt")).st_mtime, fixedTime);
     EXPECT_EQ(QFile::symLinkTarget(path("all/new/tree/sub/link")), path("all/new/tree/a.txt"));
 
     succeed({"extract", "t.pkg", "out", "*.bin", "tree/?.txt"});
