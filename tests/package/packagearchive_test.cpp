@@ -182,20 +182,18 @@ TEST_P(PackageArchiveLayoutTest, WritesTheseBytesAndReadsThemBackFromAnyForm)
     const int headerSize = layout.header.size() / 2;
     EXPECT_EQ(file.left(headerSize).toHex(), layout.header);
     EXPECT_EQ(inflateAll(file.mid(headerSize)), layout.stream);
-    // A version-1 table reads the same from the two forms that are never written;
-    // each form also where it starts inside a larger file.
+    // A version-1 table reads the same from the two forms that are never written; each
+    // form is read where it starts inside a larger file.
     QList<QByteArray> forms = {file};
     if (layout.version == 1)
         forms << layout.stream << formA(0, 1, deflateAll(layout.stream));
     for (const QByteArray &form : forms) {
         SCOPED_TRACE(form.left(4).toHex().constData());
-        write("b.pkg", form);
         write("inside.bin", "12345" + form + "trailer");
-        PackageArchive archive(path("b.pkg")), inside;
-        EXPECT_EQ(archive.version(), layout.version);
-        EXPECT_EQ(describe(archive), layout.listing);
+        PackageArchive inside;
         inside.setFileName(path("inside.bin"));
         inside.open(5, true);
+        EXPECT_EQ(inside.version(), layout.version);
         EXPECT_EQ(describe(inside), layout.listing);
         EXPECT_TRUE(inside.probe(path("inside.bin"), 5));
         EXPECT_FALSE(inside.probe(path("inside.bin"), 4));
