@@ -154,7 +154,7 @@ TEST_F(TessapkgTest, CreateWritesTheContainerAskedForAndKeepsWhatWasThereOnFailu
     const QByteArray old = read("old.pkg");
     EXPECT_EQ(tessapkg({"create", "old.pkg", "tree/a.txt", "nowhere"}).exitCode, 1);
     EXPECT_EQ(read("old.pkg"), old);
-    ASSERT_EQ(symlink("/dev/full", path("full.pkg").toLocal8Bit()), 0);
+    fullDeviceLink(dir(), "full.pkg");
     const ToolResult full = tessapkg({"create", "full.pkg", "tree/a.txt"});
     EXPECT_EQ(full.err, "tessapkg: error: cannot write 'full.pkg': error writing to "
                         "compressed stream\n");
