@@ -2,8 +2,6 @@
 
 #include <QFileInfo>
 
-#include <unistd.h>
-
 namespace {
 
 // One command line and what it must print and return, after other commands that must
