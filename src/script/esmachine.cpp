@@ -623,6 +623,7 @@ ESValue ESMachine::run(ESContext *cx, ESCodeBlock *block)
             break;
         }
         case ESOp::LogNot:
+            // ! negates to-boolean, as the conditional jumps decide (so !1 is false).
             acc = ESValue::boolean(!TRUTHY(acc));
             pc += 1;
             break;

@@ -96,6 +96,8 @@ enum class ESOperand : quint8 {
     LocalSlot,     // the block's local table
 };
 
+/// One row of the opcode table: the listing's name, the two operands' kinds, and
+/// whether the machine executes the opcode (the others raise "???").
 struct ESOpInfo
 {
     const char *name;
