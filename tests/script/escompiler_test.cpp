@@ -120,24 +120,43 @@ TEST(ESCompilerTest, LongLeftDeepChainsCompile)
     EXPECT_EQ(runScript("1" + QString(" && 2").repeated(10000)).value, "2");
 }
 
-TEST(ESCompilerTest, BlockLargerThan64KiBIsAnError)
+// What does not fit the 16-bit operands is refused, never truncated.
+TEST(ESCompilerTest, SixteenBitLimitsAreErrors)
 {
-    const ScriptRun run = runScript("function f() {" + QString("x = 1;").repeated(20000) + "}");
-    EXPECT_EQ(run.errorClass, "SyntaxError");
-    EXPECT_EQ(run.message, "code block too large");
+    const struct
+    {
+        QString source;
+        const char *message;
+    } rows[] = {
+        {"function f() {" + QString("x = 1;").repeated(20000) + "}", "code block too large"},
+        {"x = [" + QString("function() {},").repeated(0x10001) + "];", "too many functions"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.message);
+        ScriptHarness harness;
+        const ScriptRun run = harness.run(row.source);
+        EXPECT_EQ(run.errorClass, "SyntaxError");
+        EXPECT_EQ(run.message, row.message);
+        EXPECT_EQ(harness.context()->blockCount(), 0);
+    }
 }
 
-// Atoms are process-wide, so this runs in a child process of its own.
-TEST(ESCompilerTest, LiteralsAfterTheAtomNumbersRunOutAreAnError)
+// Atoms are process-wide, so these run in a child process of their own.
+TEST(ESCompilerTest, RunningOutOfNamesIsAnError)
 {
     EXPECT_EXIT(
         {
+            QStringList names;
+            for (int i = 0; i <= 0xFFFF; ++i)
+                names += QStringLiteral("v%1").arg(i);
+            const bool locals = runScript("function f() { var " + names.join(',') + "; }").message
+                                == "too many variables";
             for (int i = int(ESAtom::count()); i <= 0x10000; ++i)
                 ESAtom::intern(QStringLiteral("filler %1").arg(i));
-            const bool refused = runScript("x = 'a text never interned before'").message
-                                 == "too many names and strings";
+            const bool atoms = runScript("x = 'a text never interned before'").message
+                               == "too many names and strings";
             const bool oldAtomsWork = runScript("length").kind == ESCompletion::Normal;
-            std::exit(refused && oldAtomsWork ? 0 : 1);
+            std::exit(locals && atoms && oldAtomsWork ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
 }
