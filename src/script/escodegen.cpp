@@ -35,7 +35,6 @@ private:
 // The names of hidden variables, "CG0", "CG1", ..., count on across the process.
 int hiddenVariableCount = 0;
 
-constexpr int noSlot = 0x7fffffff;
 constexpr int endOfChain = 0xFFFF;
 
 // The opcode of a two-operand operator; `swapped` when the operands must be pushed

@@ -7,6 +7,8 @@
 #include "esnatives.h"
 #include "esobject.h"
 
+#include <QLocale>
+
 #include <cmath>
 #include <limits>
 
@@ -150,6 +152,13 @@ QString ESContext::numberToString(double number, int radix)
         return QString::number(number, 'g', 6);
     if (radix < 2 || radix > 36)
         radix = 10;
+    // Beyond the signed 64-bit range a decimal integer keeps its value: all its digits
+    // below 1e21, the shortest exponent form from there on (1e21 is "1e+21").
+    if (radix == 10 && std::fabs(number) >= 9223372036854775808.0) {
+        return std::fabs(number) < 1e21
+                   ? QString::number(number, 'f', 0)
+                   : QString::number(number, 'g', QLocale::FloatingPointShortest);
+    }
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     char buffer[72];
     int position = int(sizeof buffer);

@@ -29,13 +29,15 @@ TEST_P(ESConversionTest, GivesTheText)
 
 INSTANTIATE_TEST_SUITE_P(All, ESConversionTest, testing::Values(
     // to-string of numbers: six significant digits for fractions, a 64-bit integer
-    // otherwise (the out-of-range 1e21 as the processor converts it)
+    // otherwise; integers beyond 64 bits keep their value
     Conversion{"OneThird", "1/3", "0.333333"},
     Conversion{"TenthsAddUp", "0.1 + 0.2", "0.3"},
     Conversion{"LargeFraction", "1234567.5", "1.23457e+06"},
     Conversion{"SmallFraction", "0.0000001234", "1.234e-07"},
     Conversion{"LargeInteger", "123456789012", "123456789012"},
-    Conversion{"IntegralBeyond64Bits", "1e21", "-9223372036854775808"},
+    Conversion{"IntegralBeyond64Bits", "1e21", "1e+21"},
+    Conversion{"IntegralJustBeyond64Bits", "9223372036854775808 + ' ' + -9223372036854775808",
+               "9223372036854775808 -9223372036854775808"},
     Conversion{"NegativeInteger", "-42", "-42"},
     Conversion{"NegativeZero", "-0", "0"},
     Conversion{"Infinities", "1/0 + ' ' + -1/0", "Infinity -Infinity"},

@@ -1,0 +1,86 @@
+// The tessascript runner end to end: files and -e texts in one context, -print,
+// -listing, and the reports of script errors and engine faults.
+
+#include "testsupport.h"
+
+namespace {
+
+struct ToolRun
+{
+    const char *name;
+    QStringList arguments;
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+class TessaScriptTest : public TempDirTest, public testing::WithParamInterface<ToolRun>
+{
+protected:
+    void SetUp() override
+    {
+        write("fib.js", "function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }\n");
+        write("set.js", "var x = 2;\nWScript.Echo('set ');\n");
+        write("use.js", "x * 21\n");
+        write("err.js", "var a;\nWScript.Echo('before ');\na.b = 1;\n");
+        write("nul.js", QByteArray("x + 1\0garbage(", 14));
+    }
+};
+
+TEST_P(TessaScriptTest, PrintsAndFailsAsExpected)
+{
+    const ToolRun &row = GetParam();
+    const ToolResult result = runTool("tessascript", row.arguments, dir());
+    EXPECT_EQ(result.exitCode, row.status);
+    EXPECT_EQ(result.out, row.out);
+    EXPECT_EQ(result.err, row.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
+    ToolRun{"GlobalsPersistFromFileToFile", {"-print", "set.js", "use.js", "-e", "x + 1"}, 0,
+            "set 42\n3\n", ""},
+    ToolRun{"TextUpToTheFirstZeroByte", {"-print", "set.js", "nul.js"}, 0, "set 3\n", ""},
+    ToolRun{"EchoHasNoLineEnd", {"-e", "WScript.Echo(1 / 3); WScript.Echo('!')"}, 0,
+            "0.333333!", ""},
+    ToolRun{"UndefinedPrintsNothing", {"-print", "fib.js", "-e", "fib(20)"}, 0, "6765\n", ""},
+    ToolRun{"RunTimeErrorWithItsLine", {"err.js", "use.js"}, 1, "before ",
+            "err.js:3: TypeError: can't convert undefined to an object\n    a.b = 1;\n"},
+    ToolRun{"CompileErrorUnderTheNameDashE", {"-e", "var a;", "-e", "1 === 2"}, 1, "",
+            "-e:1: SyntaxError: expected ; found ===\n    1 === 2\n"},
+    ToolRun{"ErrorOutsideAnyLine", {"-print", "-e", "function f() {}", "-e", "new f()"}, 1,
+            "", "-e: TypeError: type error: no default value\n"},
+    ToolRun{"RunawayRecursion", {"-e", "function f() { return f(); } f();"}, 1, "",
+            "tessascript: error: virtual machine stack too small\n"},
+    ToolRun{"UnreadableFile", {"set.js", "none.js"}, 1, "set ",
+            "tessascript: error: none.js: cannot open\n"},
+    ToolRun{"BuildOptionsNotYet", {"-solution", "a.hzp", "set.js"}, 1, "",
+            "tessascript: error: -solution and -config are not supported yet\n"},
+    ToolRun{"ListingOfEveryBlock", {"-listing", "fib.js", "-e", "fib(2)"}, 0,
+            "0000:  CLOSURE\t#0\n"
+            "0003:  PUTG\tfib [idx=7]\n"
+            "0006:  RET\n"
+            "function fib\n"
+            "0000:  GETA\tn [idx=0]\n"
+            "0003:  NUM_2\n"
+            "0004:  JLT\t001f\n"
+            "0007:  GETA\tn [idx=0]\n"
+            "000a:  NUM_1\n"
+            "000b:  SUB\n"
+            "000c:  CALLG\tfib [idx=7], #1\n"
+            "0011:  GETA\tn [idx=0]\n"
+            "0014:  NUM_2\n"
+            "0015:  SUB\n"
+            "0016:  CALLG\tfib [idx=7], #1\n"
+            "001b:  ADD\n"
+            "001c:  J\t0022\n"
+            "001f:  GETA\tn [idx=0]\n"
+            "0022:  RET\n"
+            "0023:  RETU\n"
+            "0000:  DROP\n"
+            "0001:  NUM_2\n"
+            "0002:  CALLG\tfib [idx=7], #1\n"
+            "0007:  RET\n",
+            ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
