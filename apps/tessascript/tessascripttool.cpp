@@ -6,6 +6,7 @@
 #include "script/escontext.h"
 #include "script/esexception.h"
 #include "script/esnativeerror.h"
+#include "script/esnatives.h"
 #include "script/esobject.h"
 #include "script/host/wscriptesclass.h"
 #include "qtx/hexception.h"
@@ -97,8 +98,13 @@ QString TessaScriptTool::errorReport(ESContext &cx, const ESValue &error,
         report += ':' + cx.toString(line);
     report += ": " + errorName(cx, object) + ": "
               + (message.isUndefined() ? QString() : cx.toString(message)) + '\n';
-    if (!sourceLine.isUndefined())
-        report += "    " + cx.toString(sourceLine) + '\n';
+    // A line of a generated or minified script can be huge: show its start.
+    constexpr int shownLength = 160;
+    if (!sourceLine.isUndefined()) {
+        const QString text = cx.toString(sourceLine);
+        report += "    " + text.left(shownLength)
+                  + (text.size() > shownLength ? QStringLiteral("...") : QString()) + '\n';
+    }
     return report;
 }
 
@@ -125,6 +131,7 @@ int TessaScriptTool::run(const QStringList &arguments)
     if (!options.solution.isNull() || !options.configuration.isNull())
         throw HException(QStringLiteral("-solution and -config are not supported yet"));
 
+    ESNativeGlobal::loadPath() += options.includeDirectories;
     std::unique_ptr<ESContext> cx = ESContext::create();
     WScriptESClass::installInto(cx.get(), [](const QString &text) {
         QTx::writeStandardOutput(text.toUtf8());

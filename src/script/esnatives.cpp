@@ -4,6 +4,12 @@
 #include "escontext.h"
 #include "esobject.h"
 
+QStringList &ESNativeGlobal::loadPath()
+{
+    static QStringList directories;
+    return directories;
+}
+
 void ESNativeGlobal::addMembers(ESContext *) {}
 void ESNativeObject::addMembers(ESContext *) {}
 void ESNativeFunction::addMembers(ESContext *) {}

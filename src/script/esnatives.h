@@ -2,6 +2,8 @@
 
 #include "esclass.h"
 
+#include <QStringList>
+
 // The native classes other than the Error family, one instance of each per context.
 // The context's set-up calls addMembers() on each in the fixed order (Object, Boolean,
 // Array, Global, Error, RangeError, ReferenceError, SyntaxError, TypeError, EvalError,
@@ -17,6 +19,10 @@ class ESNativeGlobal : public ESClass
 public:
     ESNativeGlobal() : ESClass("global") {}
     void addMembers(ESContext *cx);
+
+    /// The directories load() searches after the path as given, in order; one list for
+    /// the process (a runner fills it from its command line).
+    static QStringList &loadPath();
 };
 
 /// Object: the class of plain objects.

@@ -47,6 +47,9 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "err.js:3: TypeError: can't convert undefined to an object\n    a.b = 1;\n"},
     ToolRun{"CompileErrorUnderTheNameDashE", {"-e", "var a;", "-e", "1 === 2"}, 1, "",
             "-e:1: SyntaxError: expected ; found ===\n    1 === 2\n"},
+    ToolRun{"LongSourceLineShownCut", {"-e", "var a;" + QString(200, ' ') + "a.b = 1"}, 1, "",
+            "-e:1: TypeError: can't convert undefined to an object\n    var a;"
+                + QByteArray(154, ' ') + "...\n"},
     ToolRun{"ErrorOutsideAnyLine", {"-print", "-e", "function f() {}", "-e", "new f()"}, 1,
             "", "-e: TypeError: type error: no default value\n"},
     ToolRun{"RunawayRecursion", {"-e", "function f() { return f(); } f();"}, 1, "",
