@@ -1,0 +1,20 @@
+#include "tessalsptool.h"
+
+#include "projectsystem/macroservice.h"
+#include "qtx/directories.h"
+#include "qtx/toolentry.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    return QTx::runTool(argc, argv, "tessalsp", [](const QStringList &arguments) {
+        // The macro service is process-wide: it lives until exit.
+        auto *macros = new MacroService;
+        MacroService::setInstance(macros);
+        Directories::setFromExecutable(
+            Directories::executablePath(QCoreApplication::applicationFilePath()));
+        macros->definePath("StudioDir", Directories::installDirectory().path());
+        return TessaLspTool().run(arguments);
+    });
+}
