@@ -30,21 +30,6 @@ QString readScript(const QString &fileName)
     return QString::fromUtf8(bytes);
 }
 
-// The error's kind, known from the error class whose prototype the object has: error
-// objects carry no name of their own.
-QString errorName(ESContext &cx, const ESObject *error)
-{
-    const ESNativeError *const classes[] = {
-        cx.errorClass(),      cx.evalErrorClass(),   cx.rangeErrorClass(),
-        cx.referenceErrorClass(), cx.syntaxErrorClass(), cx.typeErrorClass(),
-    };
-    for (const ESNativeError *errorClass : classes) {
-        if (error->prototype == errorClass->prototypeObject())
-            return QString::fromLatin1(errorClass->name());
-    }
-    return QString::fromLatin1(error->esClass ? error->esClass->name() : "Error");
-}
-
 } // namespace
 
 TessaScriptArgParse::TessaScriptArgParse()
@@ -96,7 +81,7 @@ QString TessaScriptTool::errorReport(ESContext &cx, const ESValue &error,
     QString report = file.isUndefined() ? fileName : cx.toString(file);
     if (!line.isUndefined())
         report += ':' + cx.toString(line);
-    report += ": " + errorName(cx, object) + ": "
+    report += ": " + ESNativeError::kindOf(&cx, object) + ": "
               + (message.isUndefined() ? QString() : cx.toString(message)) + '\n';
     // A line of a generated or minified script can be huge: show its start.
     constexpr int shownLength = 160;

@@ -116,6 +116,16 @@ ESCompletion ESContext::evaluate(const QString &fileName, const QString &source)
     return runGuarded(-1, &source);
 }
 
+ESCompletion ESContext::evaluateAtTopLevel(const QString &fileName, const QString &source)
+{
+    ESRegisterGuard guard(this);
+    m_scope = nullptr;
+    m_this = ESValue::fromObject(m_global);
+    m_fileName = fileName;
+    m_sourceText = source;
+    return runGuarded(-1, &source);
+}
+
 ESCompletion ESContext::run(int blockNumber)
 {
     ESRegisterGuard guard(this);
@@ -233,8 +243,14 @@ ESObject *ESContext::defineBuiltin(ESObject *target, ESClass *owner,
                                      descriptor.isConstructor != 0);
     function->value = ESValue::fromAtom(ESAtom::intern(descriptor.fullName));
     function->builtinIndex = descriptor.builtinIndex;
-    function->append(esKeys().length, ESValue::fromNumber(descriptor.argumentCount));
-    put(target, ESAtom::intern(descriptor.name), ESValue::fromObject(function));
+    function->append(esKeys().length, ESValue::fromNumber(descriptor.argumentCount))->attributes =
+        ESAttribute::ReadOnly | ESAttribute::DontEnum | ESAttribute::DontDelete;
+    // Built-ins stay out of for-in, which would otherwise list every method of the
+    // prototypes along the chain.
+    ESAtom *name = ESAtom::intern(descriptor.name);
+    put(target, name, ESValue::fromObject(function));
+    if (ESProperty *property = target->findOwn(name))
+        property->attributes |= ESAttribute::DontEnum;
     if (descriptor.help) {
         function->append(ESAtom::intern("help"),
                          ESValue::fromAtom(ESAtom::intern(QString::fromUtf8(descriptor.help))));

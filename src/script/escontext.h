@@ -81,6 +81,10 @@ public:
     /// and the source text are as before when it returns, however it ends, so a native
     /// may evaluate from inside a running script.
     ESCompletion evaluate(const QString &fileName, const QString &source);
+    /// As evaluate, but outside any running function: the scope chain is empty and
+    /// `this` is the global object while the source runs (load(), the Function
+    /// constructor).
+    ESCompletion evaluateAtTopLevel(const QString &fileName, const QString &source);
     /// Compiles a source and registers its blocks without running it; answers the
     /// program block's number. Throws ESException with the SyntaxError.
     int compile(const QString &fileName, const QString &source);
@@ -159,6 +163,10 @@ public:
     ESObject *scopeChain() const { return m_scope; }
     ESValue *arguments() const { return m_stack + m_argumentIndex; }
     int argumentCount() const { return m_argumentCount; }
+    /// How many arguments the caller of the running built-in passed, before the missing
+    /// ones up to its declared count were filled with undefined; read it on entry to a
+    /// class's call or construct (what the built-in runs next may change it).
+    int passedArgumentCount() const { return m_passedArgumentCount; }
     int currentLine() const { return m_line; }
     void setCurrentLine(int line) { m_line = line; }
     const QString &fileName() const { return m_fileName; }
@@ -257,5 +265,6 @@ private:
     std::unique_ptr<ESValue, StackDeleter> m_stackStorage;
     bool m_asksKeepRunning = false;
     int m_evaluateDepth = 0;
+    int m_passedArgumentCount = 0;
     const char *m_nativeStackLimit = nullptr;
 };

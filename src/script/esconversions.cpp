@@ -251,8 +251,11 @@ ESAtom *ESContext::toPropertyKey(const ESValue &value)
     case ESTag::String:
         return ESAtom::intern(value.cell->text);
     case ESTag::Number:
-        if (value.number >= 0 && value.number < 1024 && value.number == std::trunc(value.number))
-            return ESAtom::index(int(value.number));
+        // Integral numbers below 2^32 are written as they are: their atoms come from the
+        // index cache (the first 1,024 made at start-up).
+        if (value.number >= 0 && value.number < 4294967296.0
+            && value.number == std::trunc(value.number))
+            return ESAtom::forIndex(quint32(value.number));
         break;
     default:
         break;

@@ -47,12 +47,16 @@ inline double arithmetic(int op, double left, double right)
 
 // ---- Registers
 
-ESRegisterGuard::ESRegisterGuard(ESContext *cx)
+ESRegisterGuard::ESRegisterGuard(ESContext *cx, Texts texts)
     : m_cx(cx), m_acc(cx->m_acc), m_stackIndex(cx->m_stackIndex), m_scope(cx->m_scope),
       m_this(cx->m_this), m_argumentIndex(cx->m_argumentIndex),
-      m_argumentCount(cx->m_argumentCount), m_line(cx->m_line), m_fileName(cx->m_fileName),
-      m_sourceText(cx->m_sourceText)
+      m_argumentCount(cx->m_argumentCount), m_line(cx->m_line),
+      m_savesTexts(texts == SaveTexts)
 {
+    if (m_savesTexts) {
+        m_fileName = cx->m_fileName;
+        m_sourceText = cx->m_sourceText;
+    }
 }
 
 ESRegisterGuard::~ESRegisterGuard()
@@ -64,8 +68,10 @@ ESRegisterGuard::~ESRegisterGuard()
     m_cx->m_argumentIndex = m_argumentIndex;
     m_cx->m_argumentCount = m_argumentCount;
     m_cx->m_line = m_line;
-    m_cx->m_fileName = m_fileName;
-    m_cx->m_sourceText = m_sourceText;
+    if (m_savesTexts) {
+        m_cx->m_fileName = m_fileName;
+        m_cx->m_sourceText = m_sourceText;
+    }
 }
 
 // ---- Calls
@@ -97,6 +103,7 @@ ESValue ESMachine::invoke(ESContext *cx, ESObject *function, ESValue thisValue, 
         stack[cx->m_stackIndex++] = ESValue();
     ESValue result;
     if (function->builtinIndex >= 0) {
+        cx->m_passedArgumentCount = passed;
         function->esClass->call(cx, function, thisValue, argc,
                                 stack + cx->m_stackIndex - quint32(argc), &result);
     } else if (block) {  // (Function.prototype has an empty body)
@@ -168,6 +175,7 @@ ESObject *ESMachine::construct(ESContext *cx, ESValue function, int argc)
     const int parameters = constructor->construct->parameterCount;
     checkRoom(cx, quint32(parameters > argc ? parameters - argc : 0) + 2);
     const quint32 entry = cx->m_stackIndex;
+    cx->m_passedArgumentCount = argc;
     for (; argc < parameters; ++argc)
         cx->m_stack[cx->m_stackIndex++] = ESValue();
     ESObject *made = constructor->esClass->construct(
@@ -188,7 +196,7 @@ void ESMachine::callFromNative(ESContext *cx, const ESValue &function, const ESV
     if (argc < 0 || cx->m_stackIndex > cx->m_stackSize
         || quint32(argc) + 1 > cx->m_stackSize - cx->m_stackIndex)
         stackTooSmall();
-    ESRegisterGuard registers(cx);
+    ESRegisterGuard registers(cx, ESRegisterGuard::KeepTexts);
     cx->m_stack[cx->m_stackIndex++] = cx->m_acc;
     for (int i = 0; i < argc; ++i)
         cx->m_stack[cx->m_stackIndex++] = argv[i];
@@ -201,7 +209,7 @@ ESObject *ESMachine::constructFromNative(ESContext *cx, const ESValue &function,
     if (argc < 0 || cx->m_stackIndex > cx->m_stackSize
         || quint32(argc) + 1 > cx->m_stackSize - cx->m_stackIndex)
         stackTooSmall();
-    ESRegisterGuard registers(cx);
+    ESRegisterGuard registers(cx, ESRegisterGuard::KeepTexts);
     cx->m_stack[cx->m_stackIndex++] = cx->m_acc;
     for (int i = 0; i < argc; ++i)
         cx->m_stack[cx->m_stackIndex++] = argv[i];

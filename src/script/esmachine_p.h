@@ -72,11 +72,13 @@ private:
 
 /// Saves the machine's registers, the file name and the source text, and puts them
 /// back when it goes out of scope, on every path: what evaluate and calls from native
-/// code promise their callers.
+/// code promise their callers. Calls from native code leave the texts alone (only an
+/// evaluation changes them, and it restores them itself), so they skip copying them.
 class ESRegisterGuard
 {
 public:
-    explicit ESRegisterGuard(ESContext *cx);
+    enum Texts { SaveTexts, KeepTexts };
+    explicit ESRegisterGuard(ESContext *cx, Texts texts = SaveTexts);
     ~ESRegisterGuard();
     ESRegisterGuard(const ESRegisterGuard &) = delete;
     ESRegisterGuard &operator=(const ESRegisterGuard &) = delete;
@@ -90,6 +92,7 @@ private:
     quint32 m_argumentIndex;
     int m_argumentCount;
     int m_line;
+    bool m_savesTexts;
     QString m_fileName;
     QString m_sourceText;
 };

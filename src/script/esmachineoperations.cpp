@@ -200,6 +200,11 @@ ESValue ESMachine::add(ESContext *cx, ESValue left, ESValue right)
 {
     left = cx->toPrimitive(left, ESHint::Default);
     right = cx->toPrimitive(right, ESHint::Default);
+    if (left.tag == ESTag::Atom) {
+        if (right.isString())
+            return ESValue::fromAtom(ESAtom::concat(left.atom, right.text()));
+        return ESValue::fromAtom(ESAtom::concat(left.atom, cx->toString(right)));
+    }
     if (left.isString() || right.isString())
         return ESValue::fromAtom(ESAtom::intern(cx->toString(left) + cx->toString(right)));
     return number(cx->toNumber(left) + cx->toNumber(right));
@@ -376,11 +381,5 @@ ESObject *ESMachine::closure(ESContext *cx, int blockNumber)
 
 ESObject *ESMachine::makeArray(ESContext *cx, const ESValue *elements, int count)
 {
-    ESObject *array = cx->newObject(cx->arrayPrototype(), cx->arrayClass());
-    array->properties.reserve(std::size_t(count) + 1);
-    for (int i = 0; i < count; ++i)
-        array->append(cx->toPropertyKey(number(i)), elements[i]);
-    array->append(esKeys().length, number(count))->attributes =
-        ESAttribute::DontEnum | ESAttribute::DontDelete;
-    return array;
+    return ESNativeArray::newArray(cx, elements, count);
 }

@@ -2,21 +2,31 @@
 
 #include "esatom.h"
 #include "escontext.h"
+#include "esnatives_p.h"
 #include "esobject.h"
 
 void ESNativeError::addMembers(ESContext *cx)
 {
-    const ESBuiltinDescriptor descriptor{name(), name(), 1, 1, 0};
-    m_constructor = cx->defineBuiltin(cx->global(), this, descriptor);
-    m_prototype = cx->newObject(cx->objectPrototype(), this);
-    m_constructor->append(esKeys().prototype, ESValue::fromObject(m_prototype));
-    m_prototype->append(esKeys().constructor, ESValue::fromObject(m_constructor))->attributes =
-        ESAttribute::DontEnum;
+    m_prototype = cx->newObject(cx->objectPrototype(), cx->errorClass());
+    m_constructor = esInstallConstructor(cx, this, name(), 1, m_prototype);
+}
+
+QString ESNativeError::kindOf(const ESContext *cx, const ESObject *error)
+{
+    const ESNativeError *const classes[] = {
+        cx->errorClass(),          cx->evalErrorClass(),   cx->rangeErrorClass(),
+        cx->referenceErrorClass(), cx->syntaxErrorClass(), cx->typeErrorClass(),
+    };
+    for (const ESNativeError *errorClass : classes) {
+        if (error->prototype == errorClass->prototypeObject())
+            return QString::fromLatin1(errorClass->name());
+    }
+    return QString::fromLatin1(error->esClass ? error->esClass->name() : "Error");
 }
 
 ESObject *ESNativeError::makeError(ESContext *cx, int argc, const ESValue *argv)
 {
-    ESObject *error = cx->newObject(m_prototype, this);
+    ESObject *error = cx->newObject(m_prototype, cx->errorClass());
     if (argc > 0 && !argv[0].isUndefined()) {
         static ESAtom *const messageKey = ESAtom::intern("message");
         error->append(messageKey, argv[0]);
@@ -28,7 +38,7 @@ void ESNativeError::call(ESContext *cx, ESObject *function, const ESValue &, int
                          ESValue *argv, ESValue *result)
 {
     if (function->builtinIndex != 0) {
-        cx->throwScriptError(cx->errorClass(), QStringLiteral("bad signature in builtin call"));
+        esBadSignature(cx);
     }
     *result = ESValue::fromObject(makeError(cx, argc, argv));
 }
@@ -36,8 +46,7 @@ void ESNativeError::call(ESContext *cx, ESObject *function, const ESValue &, int
 ESObject *ESNativeError::construct(ESContext *cx, ESObject *function, int argc, ESValue *argv)
 {
     if (function->builtinIndex != 0) {
-        cx->throwScriptError(cx->errorClass(),
-                             QStringLiteral("bad signature in builtin construct"));
+        esBadSignature(cx, true);
     }
     return makeError(cx, argc, argv);
 }

@@ -3,8 +3,8 @@
 #include "esclass.h"
 
 /// Error and its five subclasses: each a constructor with one argument and its own
-/// prototype object. Calling or constructing one makes an object of this class whose
-/// prototype is the constructor's prototype; an argument that is not undefined is
+/// prototype object. Calling or constructing one makes an object of the Error class
+/// whose prototype is the constructor's prototype; an argument that is not undefined is
 /// stored unconverted as "message". There is no "name" property and no toString of
 /// their own. ESContext::throwScriptError builds the engine's errors through construct().
 class ESNativeError : public ESClass
@@ -23,6 +23,10 @@ public:
     /// The constructor function (null before addMembers).
     ESObject *constructorObject() const { return m_constructor; }
     ESObject *prototypeObject() const { return m_prototype; }
+
+    /// The kind of an error object ("TypeError", ...), known from the error class whose
+    /// prototype it has (errors carry no name of their own); else its class's name.
+    static QString kindOf(const ESContext *cx, const ESObject *error);
 
 protected:
     explicit ESNativeError(const char *name) : ESClass(name) {}

@@ -1,42 +1,60 @@
 #include "esnatives.h"
+#include "esnatives_p.h"
 
 #include "esatom.h"
+#include "esclass.h"
 #include "escontext.h"
+#include "esnativeerror.h"
 #include "esobject.h"
 
-QStringList &ESNativeGlobal::loadPath()
+#include <QByteArray>
+
+void esDefineMethods(ESContext *cx, ESObject *target, ESClass *owner, const char *prefix,
+                     std::initializer_list<ESNativeMethod> methods)
 {
-    static QStringList directories;
-    return directories;
+    for (const ESNativeMethod &method : methods) {
+        const QByteArray fullName = QByteArray(prefix) + method.name;
+        cx->defineBuiltin(target, owner,
+                          {method.name, fullName.constData(), method.argumentCount, 0,
+                           method.index});
+    }
 }
 
-void ESNativeGlobal::addMembers(ESContext *) {}
-void ESNativeObject::addMembers(ESContext *) {}
-void ESNativeFunction::addMembers(ESContext *) {}
-void ESNativeArray::addMembers(ESContext *) {}
-void ESNativeString::addMembers(ESContext *) {}
-void ESNativeBoolean::addMembers(ESContext *) {}
-void ESNativeNumber::addMembers(ESContext *) {}
-void ESNativeDate::addMembers(ESContext *) {}
-void ESNativeMath::addMembers(ESContext *) {}
-
-// After every store: an element key at or above the length raises "length" to one past
-// it; a store to "length" itself is stored again as its to-uint32 number. Lowering the
-// length removes nothing.
-void ESNativeArray::put(ESContext *cx, ESObject *object, ESAtom *key, const ESValue *value)
+ESObject *esInstallConstructor(ESContext *cx, ESClass *owner, const char *name,
+                               int argumentCount, ESObject *prototype)
 {
-    ESClass::put(cx, object, key, value);
-    ESAtom *lengthKey = esKeys().length;
-    if (key == lengthKey) {
-        const ESValue length = ESValue::fromNumber(cx->toUint32(*value));
-        ESClass::put(cx, object, key, &length);
-        return;
-    }
-    if (key->arrayIndex < 0)
-        return;
-    const ESProperty *length = object->findOwn(lengthKey);
-    if (length && cx->toNumber(length->value) > key->arrayIndex)
-        return;
-    const ESValue raised = ESValue::fromNumber(double(key->arrayIndex) + 1);
-    ESClass::put(cx, object, lengthKey, &raised);
+    ESObject *constructor =
+        cx->defineBuiltin(cx->global(), owner, {name, name, argumentCount, 1, 0});
+    constructor->append(esKeys().prototype, ESValue::fromObject(prototype))->attributes =
+        ESAttribute::ReadOnly | ESAttribute::DontEnum | ESAttribute::DontDelete;
+    ESProperty *back = prototype->findOwn(esKeys().constructor);
+    if (!back)
+        back = prototype->append(esKeys().constructor, ESValue());
+    back->value = ESValue::fromObject(constructor);
+    back->attributes = ESAttribute::DontEnum;
+    return constructor;
+}
+
+void esDefineConstant(ESContext *cx, ESObject *target, const char *name, const ESValue &value)
+{
+    ESAtom *key = ESAtom::intern(name);
+    cx->put(target, key, value);
+    if (ESProperty *property = target->findOwn(key))
+        property->attributes = ESAttribute::ReadOnly | ESAttribute::DontEnum | ESAttribute::DontDelete;
+}
+
+void esBadSignature(ESContext *cx, bool construct)
+{
+    cx->throwScriptError(cx->errorClass(), construct
+                                               ? QStringLiteral("bad signature in builtin construct")
+                                               : QStringLiteral("bad signature in builtin call"));
+}
+
+const ESValue *esPrimitiveOf(const ESValue &value, ESTag tag, const ESClass *wrapperClass)
+{
+    if (value.tag == tag || (tag == ESTag::Atom && value.isString()))
+        return &value;
+    if (value.isObject() && value.object->esClass == wrapperClass)
+        return &value.object->value;
+    return nullptr;
 }

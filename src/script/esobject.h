@@ -37,6 +37,16 @@ struct ESFunctionInfo
     ESObject *scope = nullptr;
 };
 
+/// A hash of an object's keys to their record numbers, built once the object has many
+/// properties (large arrays, big global objects) so that look-up stays constant time.
+/// Deleted records keep their slot: their cleared key matches nothing, so they need no
+/// removal from the table.
+struct ESPropertyIndex
+{
+    std::vector<quint32> table;  // record number + 1; 0 is an empty slot
+    quint32 used = 0;
+};
+
 /// Every script object: a fixed record. Objects come from the context's pool and live
 /// as long as the context; there is no collector. The prototype chain is walked by
 /// look-up; the class decides property access, calls and construction. Scope-chain
@@ -55,18 +65,27 @@ public:
     ESObject *nextFree = nullptr;
     ESObject *nextAll = nullptr;
     std::unique_ptr<ESFunctionInfo> ownedInfo;  // what call and construct point to
+    std::unique_ptr<ESPropertyIndex> index;     // null while the object is small
 
     /// The own record with this key, or null.
     ESProperty *findOwn(const ESAtom *key)
     {
+        if (index)
+            return findIndexed(key);
         for (ESProperty &property : properties) {
             if (property.key == key)
                 return &property;
         }
         return nullptr;
     }
-    /// Appends a record with attributes 0; a full array grows by 50 records.
+    /// Appends a record with attributes 0. A full array grows by 50 records, or by half
+    /// its size once that is more, so that filling a large array stays linear.
     ESProperty *append(ESAtom *key, const ESValue &value);
     /// The record's index in the property array, or -1.
     int indexOf(const ESAtom *key) const;
+
+private:
+    ESProperty *findIndexed(const ESAtom *key);
+    void addToIndex(quint32 record);
+    void rebuildIndex();
 };

@@ -6,6 +6,7 @@
 #include "script/esatom.h"
 #include "script/escodeblock.h"
 #include "script/esexception.h"
+#include "script/esobject.h"
 
 #include <QStringList>
 
@@ -217,27 +218,30 @@ TEST(ESListingTest, ShowsEveryOperandKind)
               "000a:  GETL\tc [idx=0]\n"
               "000d:  RET\n"
               "000e:  RETU\n");
-    // Globals 0 to 8 are the Error constructors, WScript, eval and stackDepth.
+    // Globals are addressed by their slot in the global object.
+    const auto slot = [cx](const char *name) {
+        return QByteArray::number(cx->global()->indexOf(ESAtom::intern(name)));
+    };
     EXPECT_EQ(cx->block(program)->listing(*cx),
               "0000:  CLOSURE\t#" + QByteArray::number(program - 1) + "\n"
-              "0003:  PUTG\tadd [idx=9]\n"
+              "0003:  PUTG\tadd [idx=" + slot("add") + "]\n"
               "0006:  NEWOBJ\n"
               "0007:  NUM_1\n"
               "0008:  NUM\t2.5\n"
-              "000b:  CALLG\tadd [idx=9], #2\n"
+              "000b:  CALLG\tadd [idx=" + slot("add") + "], #2\n"
               "0010:  STR\ttwo\n"
               "0013:  MKARRAY\t#2\n"
               "0016:  INITF\tx\n"
-              "0019:  PUTG\to [idx=10]\n"
+              "0019:  PUTG\to [idx=" + slot("o") + "]\n"
               "001c:  NUM_1\n"
-              "001d:  GETG\to [idx=10]\n"
+              "001d:  GETG\to [idx=" + slot("o") + "]\n"
               "0020:  GETF\tx\n"
               "0023:  GETF\tlength\n"
               "0026:  LT\n"
               "0027:  JF\t0039\n"
               "002a:  DROP\n"
-              "002b:  GETG\tWScript [idx=6]\n"
-              "002e:  GETG\to [idx=10]\n"
+              "002b:  GETG\tWScript [idx=" + slot("WScript") + "]\n"
+              "002e:  GETG\to [idx=" + slot("o") + "]\n"
               "0031:  GETF\tx\n"
               "0034:  CALLF\tEcho, #1\n"
               "0039:  RET\n");

@@ -417,8 +417,9 @@ struct ErrorKind
 
 class ESErrorClassTest : public testing::TestWithParam<ErrorKind> {};
 
-// Each Error constructor makes objects of its own class with its own prototype; the
-// argument is kept as it is, and there is no message without one.
+// Each Error constructor makes objects of the Error class with its own prototype, which
+// tells the kind; the argument is kept as it is, and there is no message without one.
+// An error shows as text through Object.prototype.toString.
 TEST_P(ESErrorClassTest, ConstructsItsOwnKind)
 {
     const QString name = GetParam().name;
@@ -426,7 +427,10 @@ TEST_P(ESErrorClassTest, ConstructsItsOwnKind)
     ESContext *cx = harness.context();
     const ESCompletion made = cx->evaluate("e.js", "new " + name + "(5)");
     ASSERT_EQ(made.kind, ESCompletion::Normal);
-    EXPECT_EQ(QString::fromLatin1(made.value.object->esClass->name()), name);
+    EXPECT_EQ(QString::fromLatin1(made.value.object->esClass->name()), "Error");
+    EXPECT_EQ(ESNativeError::kindOf(cx, made.value.object), name);
+    EXPECT_EQ(harness.run("'' + new " + name + "('x') + " + name + ".length").value,
+              "[object Error]1");
     EXPECT_EQ(harness.run("var e = new " + name + "(5); typeof e.message + (e.constructor == "
                           + name + ")").value, "numbertrue");
     EXPECT_EQ(harness.run("var s = ''; for (var k in " + name + "()) s += k; s").value, "");

@@ -12,7 +12,7 @@ struct ScriptRun
 {
     int kind = -1;        // ESCompletion::Normal or Throw
     QString value;        // to-string of the completion value (Normal)
-    QString errorClass;   // the thrown object's class name (Throw)
+    QString errorClass;   // the thrown error's kind, e.g. "TypeError" (Throw)
     QString message;      // its "message"
     int lineNumber = 0;   // its "lineNumber", 0 when it has none
     QString sourceLine;
@@ -20,9 +20,8 @@ struct ScriptRun
     QString output;       // what WScript.Echo wrote during the run
 };
 
-/// A set-up context with WScript (its output captured), an `eval` of the tests' own
-/// that evaluates a string argument in the same context, as the global eval will, and
-/// `stackDepth()`, the machine's stack index.
+/// A set-up context with WScript (its output captured) and `stackDepth()`, the
+/// machine's stack index.
 class ScriptHarness
 {
 public:

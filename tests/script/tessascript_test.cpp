@@ -50,7 +50,8 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
     ToolRun{"LongSourceLineShownCut", {"-e", "var a;" + QString(200, ' ') + "a.b = 1"}, 1, "",
             "-e:1: TypeError: can't convert undefined to an object\n    var a;"
                 + QByteArray(154, ' ') + "...\n"},
-    ToolRun{"ErrorOutsideAnyLine", {"-print", "-e", "function f() {}", "-e", "new f()"}, 1,
+    ToolRun{"ErrorOutsideAnyLine", {"-print", "-e", "function f() { return {}; } var o = {valueOf: f, toString: f};",
+                                     "-e", "o"}, 1,
             "", "-e: TypeError: type error: no default value\n"},
     ToolRun{"RunawayRecursion", {"-e", "function f() { return f(); } f();"}, 1, "",
             "tessascript: error: virtual machine stack too small\n"},
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "tessascript: error: -solution and -config are not supported yet\n"},
     ToolRun{"ListingOfEveryBlock", {"-listing", "fib.js", "-e", "fib(2)"}, 0,
             "0000:  CLOSURE\t#0\n"
-            "0003:  PUTG\tfib [idx=7]\n"
+            "0003:  PUTG\tfib [idx=24]\n"
             "0006:  RET\n"
             "function fib\n"
             "0000:  GETA\tn [idx=0]\n"
@@ -69,11 +70,11 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "0007:  GETA\tn [idx=0]\n"
             "000a:  NUM_1\n"
             "000b:  SUB\n"
-            "000c:  CALLG\tfib [idx=7], #1\n"
+            "000c:  CALLG\tfib [idx=24], #1\n"
             "0011:  GETA\tn [idx=0]\n"
             "0014:  NUM_2\n"
             "0015:  SUB\n"
-            "0016:  CALLG\tfib [idx=7], #1\n"
+            "0016:  CALLG\tfib [idx=24], #1\n"
             "001b:  ADD\n"
             "001c:  J\t0022\n"
             "001f:  GETA\tn [idx=0]\n"
@@ -81,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "0023:  RETU\n"
             "0000:  DROP\n"
             "0001:  NUM_2\n"
-            "0002:  CALLG\tfib [idx=7], #1\n"
+            "0002:  CALLG\tfib [idx=24], #1\n"
             "0007:  RET\n",
             ""}),
     [](const auto &info) { return std::string(info.param.name); });
