@@ -1,0 +1,10 @@
+#include "forthscripttool.h"
+
+#include "qtx/toolentry.h"
+
+int main(int argc, char *argv[])
+{
+    return QTx::runTool(argc, argv, "forthscript", [](const QStringList &arguments) {
+        return ForthScriptTool().run(arguments);
+    });
+}
