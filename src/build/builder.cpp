@@ -40,7 +40,7 @@ BuildLog *Builder::buildLog()
 void Builder::writeFile(const QString &fileName, const QStringList &lines)
 {
     const QString directory = QFileInfo(fileName).absolutePath();
-    if (!QFileInfo::exists(directory) && !QDir().mkpath(directory)) {
+    if (!QFileInfo(directory).isDir() && !QDir().mkpath(directory)) {
         error("cannot mkdir " + directory);
         return;
     }
