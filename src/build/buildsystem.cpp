@@ -49,6 +49,10 @@ bool BuildSystem::isExcluded(const ProjectElement *node, const QString &configur
     return isYes(node, QStringLiteral("build_exclude_from_build"), configuration);
 }
 
+void BuildSystem::beginBuild()
+{
+}
+
 QString BuildSystem::preparationKey(const ProjectElement *, const QString &) const
 {
     return QString();

@@ -46,6 +46,9 @@ public:
     /// "build_exclude_from_build" is "Yes".
     bool isExcluded(const ProjectElement *node, const QString &configuration) const;
 
+    /// Called as each build's job list is made, before anything is asked: a variant
+    /// drops what it remembered of files from the build before.
+    virtual void beginBuild();
     /// A key that names a preparation shared by every project with the same key (run
     /// once per build before their main jobs); empty for none, as here.
     virtual QString preparationKey(const ProjectElement *project,

@@ -57,10 +57,8 @@ ProjectJob *JobPlanner::makeJob(ProjectElement *node, const QString &configurati
 bool JobPlanner::plan(ProjectElement *node, const QString &configuration, quint32 options,
                       bool followDependencies, bool makeFinalJobs, ProjectJobList &runList)
 {
-    m_sequence = 0;
-    m_totalSteps = 0;
-    m_forcedSlotCount = 0;
-    m_cancelled = false;
+    reset();
+    m_system->beginBuild();
     options &= ProjectJob::optionMask & ~(ProjectJob::MainJob | ProjectJob::FinalJob);
     const Request request{configuration, options, followDependencies, makeFinalJobs,
                           &runList};

@@ -94,6 +94,11 @@ StandardBuildSystem::StandardBuildSystem(ProjectSystem *projects)
 {
 }
 
+void StandardBuildSystem::beginBuild()
+{
+    m_checker.clearCache();
+}
+
 // --- Names and command lines -----------------------------------------------------------
 
 MacroTable StandardBuildSystem::macros(const ProjectElement *node,

@@ -38,6 +38,8 @@ public:
 
     explicit StandardBuildSystem(ProjectSystem *projects);
 
+    /// Forgets the file times of the last build.
+    void beginBuild() override;
     FileAction fileAction(const ProjectElement *file, const QString &configuration) const;
     bool hasOwnJob(const ProjectElement *file, const QString &configuration) const override;
     int expectedSteps(const ProjectElement *node, const QString &configuration) const override;

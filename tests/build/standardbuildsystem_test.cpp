@@ -88,6 +88,7 @@ TEST_F(ExampleBuildTest, HeaderChangeRecompilesItsIncludersAndCleanRemovesOutput
 {
     loadExample("host", "calc.hzp");
     ASSERT_EQ(build("Release"), SerialBuild::Built) << logText();
+    ASSERT_EQ(build("Release"), SerialBuild::NothingBuilt) << logText();  // headers seen
     QFile header(path("src/stack.h"));
     ASSERT_TRUE(header.open(QIODevice::ReadWrite));
     ASSERT_TRUE(header.setFileTime(QDateTime::currentDateTime().addSecs(5),
