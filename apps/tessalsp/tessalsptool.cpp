@@ -23,6 +23,8 @@ using namespace LanguageServer;
 
 namespace {
 
+constexpr int defaultTimeout = 10000;
+
 const char synopsis[] =
     "[-server PROGRAM [-arg A]...] [-D NAME=VALUE]... [-I DIR]... [-isystem DIR]...\n"
     "[-trace FILE] [-timeout MS] FILE COMMAND...";
@@ -67,7 +69,7 @@ public:
     QMap<QString, QString> macros;
     QList<ClangdServer::IncludeDirectory> includeDirectories;
     QString traceFile;
-    QString timeout = QStringLiteral("10000");
+    QString timeout = QString::number(defaultTimeout);
 };
 
 // One command of the command line. `send` makes the request and answers its id.
@@ -296,22 +298,26 @@ private:
         return true;
     }
 
-    // Waits for "initialize" to be answered, then opens the file.
+    // Waits for "initialize" to be answered, then opens the file. A server starting
+    // up gets the full default time even when requests expire sooner.
     bool reopen()
     {
-        waitUntil([this] { return !m_awaitingInitialize || !m_server->isRunning(); });
+        waitUntil([this] { return !m_awaitingInitialize || !m_server->isRunning(); },
+                  qMax(m_timeout, defaultTimeout));
         if (m_awaitingInitialize)
             return false;
         m_server->didOpen(&m_document, m_text);
         return true;
     }
 
-    void waitUntil(const std::function<bool()> &done)
+    void waitUntil(const std::function<bool()> &done) { waitUntil(done, m_timeout); }
+
+    void waitUntil(const std::function<bool()> &done, int milliseconds)
     {
         QElapsedTimer timer;
         timer.start();
         while (!done() && m_server->isRunning()) {
-            const qint64 left = m_timeout - timer.elapsed();
+            const qint64 left = milliseconds - timer.elapsed();
             if (left <= 0)
                 break;
             m_server->waitForMessages(int(left));
@@ -359,7 +365,7 @@ int TessaLspTool::run(const QStringList &arguments)
     }
 
     bool allAnswered = true;
-    {
+    try {
         // The session ends before the trace is put in place: the server's last words
         // ("exit") belong in it.
         Session session(options, std::move(server), timeout);
@@ -367,6 +373,10 @@ int TessaLspTool::run(const QStringList &arguments)
         for (const Command &command : commands)
             allAnswered = session.run(command) && allAnswered;
         session.shutdown();
+    } catch (const HException &) {
+        if (trace)
+            trace->commit();  // the log of a failed start is what tells why
+        throw;
     }
     if (trace && !trace->commit())
         throw HException(trace->errorString());

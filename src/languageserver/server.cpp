@@ -263,7 +263,11 @@ void Server::exit()
 
 int Server::initialize()
 {
-    return sendRequest("initialize", m_initializeParameters, nullptr);
+    // Without parameters of its own the request still has to be valid JSON.
+    return sendRequest("initialize",
+                       m_initializeParameters.isEmpty() ? QStringLiteral("{}")
+                                                        : m_initializeParameters,
+                       nullptr);
 }
 
 int Server::shutdown()
