@@ -367,6 +367,12 @@ void ESContext::throwTypeError(const QString &message)
     throwScriptError(m_typeErrorClass.get(), message);
 }
 
+void ESContext::checkTextLength(qint64 length)
+{
+    if (length > maxTextLength)
+        throwScriptError(m_rangeErrorClass.get(), QStringLiteral("string too long"));
+}
+
 void ESContext::fatal(const QString &message)
 {
     throw ESFatalError(message);

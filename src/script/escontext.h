@@ -155,6 +155,9 @@ public:
     /// throws it as ESException.
     [[noreturn]] void throwScriptError(ESNativeError *errorClass, const QString &message);
     [[noreturn]] void throwTypeError(const QString &message);
+    /// Texts may hold up to 2^28 characters; RangeError "string too long" beyond.
+    static constexpr qint64 maxTextLength = qint64(1) << 28;
+    void checkTextLength(qint64 length);
     [[noreturn]] static void fatal(const QString &message);
 
     // Registers and shared objects.

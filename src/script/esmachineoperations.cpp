@@ -201,12 +201,16 @@ ESValue ESMachine::add(ESContext *cx, ESValue left, ESValue right)
     left = cx->toPrimitive(left, ESHint::Default);
     right = cx->toPrimitive(right, ESHint::Default);
     if (left.tag == ESTag::Atom) {
-        if (right.isString())
-            return ESValue::fromAtom(ESAtom::concat(left.atom, right.text()));
-        return ESValue::fromAtom(ESAtom::concat(left.atom, cx->toString(right)));
+        const QString tail = right.isString() ? right.text() : cx->toString(right);
+        cx->checkTextLength(qint64(left.atom->text.size()) + tail.size());
+        return ESValue::fromAtom(ESAtom::concat(left.atom, tail));
     }
-    if (left.isString() || right.isString())
-        return ESValue::fromAtom(ESAtom::intern(cx->toString(left) + cx->toString(right)));
+    if (left.isString() || right.isString()) {
+        const QString head = cx->toString(left);
+        const QString tail = cx->toString(right);
+        cx->checkTextLength(qint64(head.size()) + tail.size());
+        return ESValue::fromAtom(ESAtom::intern(head + tail));
+    }
     return number(cx->toNumber(left) + cx->toNumber(right));
 }
 

@@ -75,6 +75,7 @@ QString join(ESContext *cx, ESObject *object, const QString &separator)
         const ESValue value = element(cx, object, i);
         if (!value.isUndefined() && !value.isNull())
             text += cx->toString(value);
+        cx->checkTextLength(text.size());
     }
     return text;
 }

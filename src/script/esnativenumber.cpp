@@ -8,6 +8,7 @@
 #include "esobject.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
@@ -44,7 +45,10 @@ QString toFixed(ESContext *cx, double number, const ESValue &digitsValue)
         cx->throwScriptError(cx->rangeErrorClass(),
                              QStringLiteral("fraction digits should 0 through 20"));
     }
-    return QString::asprintf("%40.*f", int(digits), number).trimmed();
+    // The C library's formatting: exact decimal expansion, ties to even.
+    char text[400];
+    std::snprintf(text, sizeof text, "%40.*f", int(digits), number);
+    return QString::fromLatin1(text).trimmed();
 }
 
 // A negative zero and anything in [-0.5, 0) round to negative zero; values of 2^52 and

@@ -41,7 +41,8 @@ ESObject *objectFrom(ESContext *cx, int passed, const ESValue &value)
 
 // new Function(p1, ..., pn, body): the parameter texts joined with "," and the body,
 // compiled as a function expression at the top level, so that the function sees only
-// global names whoever creates it.
+// global names whoever creates it. The body starts on the first line, so the lines of
+// its errors are its own; the closing brace gets a line of its own after a comment.
 ESObject *functionFrom(ESContext *cx, int passed, const ESValue *argv)
 {
     QStringList parameters;
@@ -49,7 +50,7 @@ ESObject *functionFrom(ESContext *cx, int passed, const ESValue *argv)
         parameters << cx->toString(argv[i]);
     const QString body = passed > 0 ? cx->toString(argv[passed - 1]) : QString();
     const QString source = QLatin1String("(function(") + parameters.join(u',')
-                           + QLatin1String(") {\n") + body + QLatin1String("\n})");
+                           + QLatin1String(") {") + body + QLatin1String("\n})");
     const ESCompletion completion = cx->evaluateAtTopLevel(QString(), source);
     if (completion.kind == ESCompletion::Throw)
         throw ESException(completion.value);

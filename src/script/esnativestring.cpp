@@ -170,8 +170,10 @@ void ESNativeString::call(ESContext *cx, ESObject *function, const ESValue &this
     }
     case StringConcat: {
         QString joined = text;
-        for (int i = 0; i < argc; ++i)
+        for (int i = 0; i < argc; ++i) {
             joined += cx->toString(argv[i]);
+            cx->checkTextLength(joined.size());
+        }
         *result = esText(joined);
         return;
     }
@@ -181,10 +183,13 @@ void ESNativeString::call(ESContext *cx, ESObject *function, const ESValue &this
         return;
     }
     case LastIndexOf: {
+        // The last occurrence starting at or before the position (the end without one).
         const QString search = cx->toString(argv[0]);
         const double position = cx->toNumber(argv[1]);
-        const int from = std::isnan(position) ? length : clampedPosition(cx, argv[1], length);
-        *result = esNumber(text.lastIndexOf(search, from));
+        int from = std::isnan(position) ? length
+                                        : clampedPosition(cx, esNumber(position), length);
+        from = std::min(from, length - int(search.size()));
+        *result = esNumber(from < 0 ? -1 : search.isEmpty() ? from : text.lastIndexOf(search, from));
         return;
     }
     case LocaleCompare:
@@ -196,6 +201,8 @@ void ESNativeString::call(ESContext *cx, ESObject *function, const ESValue &this
     case Replace: {
         const QString search = cx->toString(argv[0]);
         const QString replacement = cx->toString(argv[1]);
+        const qint64 count = search.isEmpty() ? length + 1 : text.count(search);
+        cx->checkTextLength(length + count * (replacement.size() - search.size()));
         *result = esText(QString(text).replace(search, replacement, Qt::CaseSensitive));
         return;
     }

@@ -24,6 +24,7 @@ protected:
         write("use.js", "x * 21\n");
         write("err.js", "var a;\nWScript.Echo('before ');\na.b = 1;\n");
         write("nul.js", QByteArray("x + 1\0garbage(", 14));
+        write("lib/util.js", "function twice(x) { return 2 * x; }\n");
     }
 };
 
@@ -40,6 +41,9 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
     ToolRun{"GlobalsPersistFromFileToFile", {"-print", "set.js", "use.js", "-e", "x + 1"}, 0,
             "set 42\n3\n", ""},
     ToolRun{"TextUpToTheFirstZeroByte", {"-print", "set.js", "nul.js"}, 0, "set 3\n", ""},
+    ToolRun{"LoadSearchesTheDashIDirectories",
+            {"-I", "none", "-I", "lib", "-print", "-e", "load('util.js') + ',' + twice(4)"}, 0,
+            "true,8\n", ""},
     ToolRun{"EchoHasNoLineEnd", {"-e", "WScript.Echo(1 / 3); WScript.Echo('!')"}, 0,
             "0.333333!", ""},
     ToolRun{"UndefinedPrintsNothing", {"-print", "fib.js", "-e", "fib(20)"}, 0, "6765\n", ""},
