@@ -4,6 +4,7 @@
 
 #include "projectsystem/projectelement.h"
 #include "projectsystem/projectsystem.h"
+#include "projectsystem/solution.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void JobPlanner::reset()
     m_preparationJobs.clear();
     m_inProgress.clear();
     m_dependencyCache.clear();
+    m_projectsByName.clear();
     m_jobs.clear();
     m_sequence = 0;
     m_totalSteps = 0;
@@ -93,6 +95,21 @@ bool JobPlanner::plan(ProjectElement *node, const QString &configuration, quint3
     return !m_cancelled;
 }
 
+// One walk of the loaded solutions per plan, rather than one per dependency named.
+ProjectElement *JobPlanner::findProject(const QString &name)
+{
+    if (m_projectsByName.isEmpty()) {
+        const ProjectSystem &projects = m_system->projects();
+        for (const Solution *solution : projects.solutions()) {
+            for (ProjectElement *project : projects.projects(solution->root())) {
+                if (!m_projectsByName.contains(project->name()))
+                    m_projectsByName.insert(project->name(), project);
+            }
+        }
+    }
+    return m_projectsByName.value(name);
+}
+
 const QList<ProjectElement *> &JobPlanner::knownDependencies(ProjectElement *project,
                                                              const QString &configuration)
 {
@@ -104,7 +121,7 @@ const QList<ProjectElement *> &JobPlanner::knownDependencies(ProjectElement *pro
     const ProjectSystem &projects = m_system->projects();
     const QStringList names = projects.projectDependencies(project, configuration);
     for (const QString &name : names) {
-        if (ProjectElement *dependency = projects.findProject(name))
+        if (ProjectElement *dependency = findProject(name))
             dependencies.append(dependency);
     }
     return *cache.insert(project, dependencies);
@@ -138,7 +155,7 @@ QList<ProjectElement *> JobPlanner::acceptedDependencies(ProjectElement *project
     const QString &configuration = request.configuration;
     const QStringList names = projects.projectDependencies(project, configuration);
     for (const QString &name : names) {
-        ProjectElement *dependency = projects.findProject(name);
+        ProjectElement *dependency = findProject(name);
         if (!dependency) {
             messages.append("Can't find project '" + name + "'");
         } else if (!projects.definesConfiguration(dependency, configuration)) {

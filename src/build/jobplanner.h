@@ -72,6 +72,8 @@ private:
                    const QString &configuration);
     const QList<ProjectElement *> &knownDependencies(ProjectElement *project,
                                                      const QString &configuration);
+    /// The project a dependency names: the first of that name in the loaded solutions.
+    ProjectElement *findProject(const QString &name);
     void collectFileJobs(ProjectElement *parent, const Request &request,
                          QList<ProjectJob *> &fileJobs);
 
@@ -81,6 +83,7 @@ private:
     QHash<const ProjectElement *, QHash<QString, ProjectJob *>> m_projectJobs;
     QHash<QString, ProjectJob *> m_preparationJobs;
     QSet<const ProjectElement *> m_inProgress;
+    QHash<QString, ProjectElement *> m_projectsByName;  // filled on first use in a plan
     // The resolved project_dependencies of each project (unknown names left out), so
     // that the cycle search reads each project's value once.
     QHash<QString, QHash<const ProjectElement *, QList<ProjectElement *>>> m_dependencyCache;

@@ -25,7 +25,7 @@ public:
     /// node's project depends on.
     Result run(ProjectElement *node, const QString &configuration, quint32 options,
                bool followDependencies = true);
-    /// Runs `runList` as planned by the caller; `handledKeys` records preparations done.
+    /// Runs `runList` as planned by the caller, each shared preparation once.
     Result runJobs(const ProjectJobList &runList, quint32 options);
 
     const JobPlanner &planner() const { return m_planner; }

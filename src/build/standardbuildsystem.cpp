@@ -97,14 +97,76 @@ StandardBuildSystem::StandardBuildSystem(ProjectSystem *projects)
 void StandardBuildSystem::beginBuild()
 {
     m_checker.clearCache();
+    m_projectFacts.clear();
+    m_fileActions.clear();
+    m_objectNames.clear();
+}
+
+void StandardBuildSystem::checkFactsCurrent() const
+{
+    const size_t changeCount = projects().changes().size();
+    if (changeCount != m_factsChangeCount) {
+        m_projectFacts.clear();
+        m_fileActions.clear();
+        m_objectNames.clear();
+        m_factsChangeCount = changeCount;
+    }
 }
 
 // --- Names and command lines -----------------------------------------------------------
 
+const StandardBuildSystem::ProjectFacts &
+StandardBuildSystem::projectFacts(const ProjectElement *project, const QString &configuration) const
+{
+    checkFactsCurrent();
+    QHash<QString, ProjectFacts> &byConfiguration = m_projectFacts[project];
+    auto found = byConfiguration.find(configuration);
+    if (found == byConfiguration.end()) {
+        ProjectFacts facts;
+        facts.directory = projects().absoluteFileName(project, configuration);
+        facts.type = projects().value(project, QStringLiteral("project_type"), configuration);
+        facts.macros = projects().macros(project, configuration);
+        found = byConfiguration.insert(configuration, facts);
+    }
+    return *found;
+}
+
+QString StandardBuildSystem::sourcePath(const ProjectElement *file,
+                                        const QString &configuration) const
+{
+    const ProjectElement *project = file->project();
+    if (!project)
+        return projects().absoluteFileName(file, configuration);
+    QString name = file->fileName();
+    if (name.contains(QLatin1Char(MacroService::introducer)))
+        return projects().absoluteFileName(file, configuration);
+    return QDir::cleanPath(QDir(projectFacts(project, configuration).directory).absoluteFilePath(name));
+}
+
 MacroTable StandardBuildSystem::macros(const ProjectElement *node,
                                        const QString &configuration) const
 {
-    return projects().macros(node, configuration);
+    const ProjectElement *project = node->project();
+    if (!project || node == project)
+        return projects().macros(node, configuration);
+    MacroTable table = projectFacts(project, configuration).macros;
+    const ProjectSystem &model = projects();
+    table.insert(QStringLiteral("OutDir"),
+                 model.value(node, QStringLiteral("build_output_directory"), configuration));
+    table.insert(QStringLiteral("IntDir"),
+                 model.value(node, QStringLiteral("build_intermediate_directory"), configuration));
+    if (node->kind() == NodeKind::File) {
+        const QString input = sourcePath(node, configuration);
+        const int slash = input.lastIndexOf(QLatin1Char('/'));
+        const QString fileName = input.mid(slash + 1);
+        const int dot = fileName.lastIndexOf(QLatin1Char('.'));
+        table.insert(QStringLiteral("InputPath"), input);
+        table.insert(QStringLiteral("InputDir"), slash > 0 ? input.left(slash) : QStringLiteral("/"));
+        table.insert(QStringLiteral("InputFileName"), fileName);
+        table.insert(QStringLiteral("InputName"), dot < 0 ? fileName : fileName.left(dot));
+        table.insert(QStringLiteral("InputExt"), dot < 0 ? QString() : fileName.mid(dot));
+    }
+    return table;
 }
 
 QString StandardBuildSystem::expandWith(const MacroTable &table, const QString &text) const
@@ -121,8 +183,9 @@ QString StandardBuildSystem::absoluteIn(const ProjectElement *node,
 {
     if (name.isEmpty() || QDir::isAbsolutePath(name))
         return QDir::cleanPath(name);
-    const QDir directory(projects().absoluteFileName(node->project() ? node->project() : node,
-                                                     configuration));
+    const ProjectElement *project = node->project();
+    const QDir directory(project ? projectFacts(project, configuration).directory
+                                 : projects().absoluteFileName(node, configuration));
     return QDir::cleanPath(directory.absoluteFilePath(name));
 }
 
@@ -143,16 +206,24 @@ QStringList StandardBuildSystem::listProperty(const ProjectElement *node,
 StandardBuildSystem::FileAction StandardBuildSystem::fileAction(const ProjectElement *file,
                                                                 const QString &configuration) const
 {
+    checkFactsCurrent();
+    const auto key = qMakePair(file, configuration);
+    auto found = m_fileActions.constFind(key);
+    if (found == m_fileActions.constEnd())
+        found = m_fileActions.insert(key, decideFileAction(file, configuration));
+    return *found;
+}
+
+StandardBuildSystem::FileAction
+StandardBuildSystem::decideFileAction(const ProjectElement *file, const QString &configuration) const
+{
     if (isExcluded(file, configuration))
         return FileAction::None;
     if (!projects().value(file, QStringLiteral("custom_build_command"), configuration).isEmpty())
         return FileAction::CustomBuild;
     const ProjectElement *project = file->project();
-    if (project
-        && projects().value(project, QStringLiteral("project_type"), configuration)
-               == QLatin1String("Staging")) {
+    if (project && projectFacts(project, configuration).type == QLatin1String("Staging"))
         return FileAction::StagedCopy;
-    }
     const QString type = projects().value(file, QStringLiteral("file_type"), configuration);
     if (!type.isEmpty()) {
         for (const TypeAction &entry : actionsByType) {
@@ -227,10 +298,12 @@ StandardBuildSystem::SourceNames StandardBuildSystem::sourceNames(const ProjectE
     const MacroTable table = macros(file, configuration);
     const ProjectSystem &model = projects();
     SourceNames names;
-    names.input = model.absoluteFileName(file, configuration);
+    names.input = sourcePath(file, configuration);
     names.object = absoluteIn(file, configuration,
                               expandWith(table, model.value(file, QStringLiteral("build_object_file_name"),
                                                             configuration)));
+    checkFactsCurrent();
+    m_objectNames.insert(qMakePair(file, configuration), names.object);
     if (isYes(file, QStringLiteral("build_generate_dependency_file"), configuration)) {
         names.dependencyFile = absoluteIn(
             file, configuration,
@@ -243,7 +316,12 @@ StandardBuildSystem::SourceNames StandardBuildSystem::sourceNames(const ProjectE
 QString StandardBuildSystem::objectFileName(const ProjectElement *file,
                                             const QString &configuration) const
 {
-    return sourceNames(file, configuration).object;
+    checkFactsCurrent();
+    const auto key = qMakePair(file, configuration);
+    auto found = m_objectNames.constFind(key);
+    if (found == m_objectNames.constEnd())
+        found = m_objectNames.insert(key, sourceNames(file, configuration).object);
+    return *found;
 }
 
 QStringList StandardBuildSystem::compileArguments(const ProjectElement *file,
@@ -432,7 +510,7 @@ bool StandardBuildSystem::buildNode(ProjectElement *node, const QString &configu
     if (!project)
         return false;
     const Step step{project, configuration, &builder, options,
-                    projects().absoluteFileName(project, configuration)};
+                    projectFacts(project, configuration).directory};
     if (options & ProjectJob::Clean) {
         clean(node, step);
         if (options & ProjectJob::StopAfterClean)

@@ -6,6 +6,8 @@
 
 #include "projectsystem/macroservice.h"
 
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -68,7 +70,22 @@ private:
         QString dependencyFile;  // empty when the compiler writes none
     };
 
+    /// What every file of a project shares in a configuration, kept while no property
+    /// changes (and until the next build starts): the analysis of a large project asks
+    /// for it once per file.
+    struct ProjectFacts
+    {
+        QString directory;
+        QString type;
+        MacroTable macros;
+    };
+    const ProjectFacts &projectFacts(const ProjectElement *project,
+                                     const QString &configuration) const;
+    /// The node's macros: the project's, with OutDir and IntDir as the node sees them
+    /// and, for a file, InputPath, InputDir, InputFileName, InputName and InputExt.
     MacroTable macros(const ProjectElement *node, const QString &configuration) const;
+    QString sourcePath(const ProjectElement *file, const QString &configuration) const;
+    FileAction decideFileAction(const ProjectElement *file, const QString &configuration) const;
     QString expandWith(const MacroTable &table, const QString &text) const;
     QString absoluteIn(const ProjectElement *node, const QString &configuration,
                        const QString &name) const;
@@ -106,4 +123,12 @@ private:
                             const QString &title);
 
     UpToDateChecker m_checker;
+    void checkFactsCurrent() const;
+
+    mutable QHash<const ProjectElement *, QHash<QString, ProjectFacts>> m_projectFacts;
+    // Per file and configuration, in the same lifetime as the project facts: how it
+    // builds and its object, asked for by the planner, the compile and the link.
+    mutable QHash<QPair<const ProjectElement *, QString>, FileAction> m_fileActions;
+    mutable QHash<QPair<const ProjectElement *, QString>, QString> m_objectNames;
+    mutable size_t m_factsChangeCount = 0;
 };
