@@ -77,6 +77,19 @@ TEST_F(UpToDateTest, CurrentWhenEverythingIsOlder)
     EXPECT_TRUE(m_builder.messages.isEmpty());
 }
 
+TEST_F(UpToDateTest, SameSecondIsNotLater)
+{
+    // Whole seconds decide: a source written in the object's second is not newer.
+    const QDateTime second = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch() - 30);
+    for (const char *name : {"a.c", "a.o"}) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const QDateTime time = second.addMSecs(QByteArray(name) == "a.c" ? 900 : 100);
+        ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
+    }
+    EXPECT_TRUE(isCurrent());
+}
+
 TEST_F(UpToDateTest, TouchedSourceIsLater)
 {
     setAge("a.c", 0);
