@@ -8,6 +8,9 @@
 
 int main(int argc, char *argv[])
 {
+    // The tool waits on the server's pipes itself and never runs an event loop; the
+    // plain dispatcher spares the glib one's wake-up writes around every request.
+    qputenv("QT_NO_GLIB", "1");
     return QTx::runTool(argc, argv, "tessalsp", [](const QStringList &arguments) {
         // The macro service is process-wide: it lives until exit.
         auto *macros = new MacroService;

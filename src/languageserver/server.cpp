@@ -166,6 +166,11 @@ void Server::log(const QString &entry) const
 
 QString Server::escapeJson(const QString &text)
 {
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c != QLatin1Char('"') && c != QLatin1Char('\\');
+    });
+    if (plain)
+        return text;  // paths and names mostly: nothing to escape
     // The writer of Qt's JSON classes does the escaping; only the array around the
     // string and its quotes are cut off again.
     const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
