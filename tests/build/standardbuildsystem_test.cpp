@@ -1,4 +1,5 @@
 #include "build/buildlog.h"
+#include "build/builder.h"
 #include "build/jobplanner.h"
 #include "build/exportbuilder.h"
 #include "build/logbuilder.h"
@@ -15,6 +16,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -246,6 +248,82 @@ TEST_F(HostProjectTest, MissingSourceAndLinkerScriptFailTheBuild)
     EXPECT_EQ(build("Debug"), SerialBuild::Failed);
     EXPECT_EQ(m_log.text().mid(1), QStringList({"Locating Linker Script File",
                                                "    Linker script file 'none.ld' does not exist."}));
+}
+
+// The project types that run no compiler: staged copies, a combination of files and
+// an externally built project, in one solution.
+class ProjectTypesTest : public HostProjectTest
+{
+protected:
+    void SetUp() override
+    {
+        write("data/a.txt", "alpha\n");
+        write("data/b.txt", "beta\n");
+        write("p.hzp",
+              "<!DOCTYPE TessaStudio_Project_File>\n<solution Name=\"S\">\n"
+              "  <configuration Name=\"Debug\" />\n"
+              "  <project Name=\"Stage\">\n"
+              "    <configuration Name=\"Common\" project_type=\"Staging\" "
+              "staging_output_directory=\"staged\" staging_make_read_only=\"Yes\" />\n"
+              "    <file file_name=\"data/a.txt\" />\n    <file file_name=\"data/b.txt\" />\n"
+              "  </project>\n"
+              "  <project Name=\"Join\">\n"
+              "    <configuration Name=\"Common\" project_type=\"Combining\" "
+              "build_output_file_name=\"joined.txt\" "
+              "combine_command=\"cat data/a.txt data/b.txt &gt; joined.txt\" />\n"
+              "    <file file_name=\"data/a.txt\" />\n    <file file_name=\"data/b.txt\" />\n"
+              "  </project>\n"
+              "  <project Name=\"Outside\">\n"
+              "    <configuration Name=\"Common\" project_type=\"Externally Built Executable\" "
+              "external_build_command=\"echo built &gt;&gt; external.log\" "
+              "external_clean_command=\"rm -f external.log\" />\n"
+              "  </project>\n</solution>\n");
+        m_solution = m_projects.loadSolution(path("p.hzp"));
+    }
+};
+
+TEST_F(ProjectTypesTest, CopiesCombinesAndRunsExternalCommands)
+{
+    ASSERT_EQ(build("Debug", 0), SerialBuild::Built) << logText();
+    EXPECT_EQ(read("staged/a.txt"), "alpha\n");
+    EXPECT_FALSE(QFile::permissions(path("staged/b.txt")) & QFileDevice::WriteOwner);
+    EXPECT_EQ(read("joined.txt"), "alpha\nbeta\n");
+    EXPECT_EQ(read("external.log"), "built\n");
+    const QStringList titles = m_log.text().filter(QRegularExpression("^\\S"));
+    EXPECT_TRUE(titles.contains("Copying 'a.txt' from project 'Stage' in configuration 'Debug'"));
+    EXPECT_TRUE(titles.contains("Combining 'Join' from project 'Join' in configuration 'Debug'"));
+    EXPECT_TRUE(titles.contains("Running Build command echo built >> external.log from project "
+                                "'Outside' in configuration 'Debug'"));
+
+    // Second time: the copies and the combination are current; the external build runs.
+    ASSERT_EQ(build("Debug", 0), SerialBuild::Built) << logText();
+    const QString text = QString::fromStdString(logText());
+    EXPECT_TRUE(text.contains("'a.txt' is up to date.")) << logText();
+    EXPECT_TRUE(text.contains("    nothing to do")) << logText();
+    EXPECT_EQ(read("external.log"), "built\nbuilt\n");
+
+    ASSERT_EQ(build("Debug", ProjectJob::Clean | ProjectJob::StopAfterClean), SerialBuild::NothingBuilt);
+    EXPECT_FALSE(QFileInfo::exists(path("external.log")));
+}
+
+TEST_F(ProjectTypesTest, NullBuilderLearnsWhetherAnythingWouldBeBuilt)
+{
+    NullBuilder probe;
+    SerialBuild status(&m_system, &probe);
+    ProjectElement *stage = m_projects.findProject("Stage");
+    EXPECT_EQ(status.run(stage, "Debug", ProjectJob::Quiet), SerialBuild::Built);
+    EXPECT_FALSE(QFileInfo::exists(path("staged")));  // nothing ran
+    ASSERT_EQ(build("Debug"), SerialBuild::Built);
+    EXPECT_EQ(status.run(stage, "Debug", ProjectJob::Quiet), SerialBuild::NothingBuilt);
+
+    // A clean builder deletes what the clean names, and nothing more.
+    CleanBuilder cleaner;
+    SerialBuild clean(&m_system, &cleaner);
+    clean.run(stage, "Debug", ProjectJob::Clean | ProjectJob::StopAfterClean);
+    EXPECT_TRUE(QFileInfo::exists(path("staged/a.txt")));  // copies are not build outputs
+    clean.run(m_projects.findProject("Join"), "Debug", ProjectJob::Clean | ProjectJob::StopAfterClean);
+    EXPECT_FALSE(QFileInfo::exists(path("joined.txt")));
+    EXPECT_TRUE(cleaner.failures().isEmpty());
 }
 
 } // namespace
