@@ -7,19 +7,30 @@
 #include "script/esexception.h"
 #include "script/host/wscriptesclass.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
 
-// Stops a run after a fixed number of instructions.
+// Stops a run after a fixed number of instructions, or after a second: natives that
+// loop over huge arrays ask only every few thousand elements.
 class BudgetContext : public ESContext
 {
 public:
-    bool keepRunning() override { return --m_instructionsLeft > 0; }
+    bool keepRunning() override
+    {
+        if (--m_instructionsLeft <= 0)
+            return false;
+        if ((m_instructionsLeft & 1023) == 0
+            && std::chrono::steady_clock::now() - m_start > std::chrono::seconds(1))
+            m_instructionsLeft = 0;
+        return m_instructionsLeft > 0;
+    }
 
 private:
     long m_instructionsLeft = 200000;
+    std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
 };
 
 } // namespace

@@ -68,6 +68,9 @@ public:
     /// script (a plain ESContext never asks); false ends the run at once, keeping the
     /// result computed so far.
     virtual bool keepRunning();
+    /// Whether a subclass asks to stop: natives that loop over millions of elements ask
+    /// now and then and give up early, as the machine does between instructions.
+    bool stopRequested() { return m_asksKeepRunning && !keepRunning(); }
 
     /// Creates the native classes and prototypes, allocates and clears the stack, makes
     /// the global object (unless one is given) and lets each native class add its

@@ -25,6 +25,13 @@ enum ArrayIndex {
     Sort,
 };
 
+// Loops over elements run up to 2^32 times: every 4,096 elements they let a context that
+// wants to stop (a stop request, a time limit) end them early.
+bool stopped(ESContext *cx, double count)
+{
+    return (quint64(count) & 4095) == 4095 && cx->stopRequested();
+}
+
 ESAtom *keyOf(ESContext *cx, double index)
 {
     return cx->toPropertyKey(esNumber(index));
@@ -69,7 +76,7 @@ QString join(ESContext *cx, ESObject *object, const QString &separator)
 {
     const quint32 length = ESNativeArray::lengthOf(cx, object);
     QString text;
-    for (quint32 i = 0; i < length; ++i) {
+    for (quint32 i = 0; i < length && !stopped(cx, i); ++i) {
         if (i > 0)
             text += separator;
         const ESValue value = element(cx, object, i);
@@ -91,7 +98,7 @@ ESObject *concat(ESContext *cx, ESObject *receiver, int argc, const ESValue *arg
             continue;
         }
         const quint32 count = ESNativeArray::lengthOf(cx, item.object);
-        for (quint32 k = 0; k < count; ++k) {
+        for (quint32 k = 0; k < count && !stopped(cx, k); ++k) {
             ESAtom *key = keyOf(cx, k);
             if (cx->hasProperty(item.object, key))
                 setElement(cx, result, length + k, cx->get(item.object, key));
@@ -127,7 +134,8 @@ double push(ESContext *cx, ESObject *object, int argc, const ESValue *argv)
 void reverse(ESContext *cx, ESObject *object)
 {
     const quint32 length = ESNativeArray::lengthOf(cx, object);
-    for (quint32 lower = 0, upper = length - 1; length > 0 && lower < upper; ++lower, --upper) {
+    for (quint32 lower = 0, upper = length - 1; length > 0 && lower < upper && !stopped(cx, lower);
+         ++lower, --upper) {
         ESAtom *lowerKey = keyOf(cx, lower);
         ESAtom *upperKey = keyOf(cx, upper);
         const bool hasLower = cx->hasProperty(object, lowerKey);
@@ -153,7 +161,7 @@ ESValue shift(ESContext *cx, ESObject *object)
         return ESValue();
     }
     const ESValue first = element(cx, object, 0);
-    for (quint32 k = 1; k < length; ++k)
+    for (quint32 k = 1; k < length && !stopped(cx, k); ++k)
         moveElement(cx, object, k, k - 1);
     cx->deleteProperty(object, keyOf(cx, length - 1));
     setLength(cx, object, length - 1);
@@ -167,7 +175,7 @@ ESObject *slice(ESContext *cx, ESObject *object, const ESValue &start, const ESV
     const double to = relativePosition(cx, end, length, length);
     ESObject *result = ESNativeArray::newArray(cx);
     double count = 0;
-    for (double k = from; k < to; ++k, ++count) {
+    for (double k = from; k < to && !stopped(cx, count); ++k, ++count) {
         ESAtom *key = keyOf(cx, k);
         if (cx->hasProperty(object, key))
             setElement(cx, result, count, cx->get(object, key));
@@ -198,6 +206,8 @@ void sort(ESContext *cx, ESObject *array, const ESValue &compare)
     const quint32 length = ESNativeArray::lengthOf(cx, array);
     for (quint32 gap = (length + 3) / 5; gap > 0; gap = (gap + 1) / 3) {
         for (quint32 i = gap; i < length; ++i) {
+            if (stopped(cx, i))
+                return;
             const ESValue value = element(cx, array, i);
             quint32 j = i;
             for (; j >= gap; j -= gap) {

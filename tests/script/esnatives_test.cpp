@@ -412,3 +412,29 @@ TEST_F(ESLoadTest, ErrorInsideIsTheCallers)
 }
 
 } // namespace
+
+namespace {
+
+// A context that lets twenty instructions (or native loop checks) run, then asks to stop.
+class StoppingContext : public ESContext
+{
+public:
+    bool keepRunning() override { return --m_left > 0; }
+
+private:
+    int m_left = 20;
+};
+
+// Loops over four billion array elements end when the context asks to stop.
+TEST(ESNativeStopTest, LongArrayLoopsHonourAStopRequest)
+{
+    auto cx = std::make_unique<StoppingContext>();
+    cx->setUp();
+    ScriptHarness harness(std::move(cx));
+    const ScriptRun run = harness.run("var a = new Array(4294967295); a.sort(); a.reverse();"
+                                      " a.join(); a.slice(0); a.concat(a); a.shift(); 'not reached'");
+    EXPECT_EQ(run.kind, ESCompletion::Normal);
+    EXPECT_NE(run.value, "not reached");
+}
+
+} // namespace

@@ -1,0 +1,12 @@
+var a = [3, 1, 2, 10]; a.sort(); a.sort(function(x, y) { return y - x; });
+a.concat([4, [5]], 6).slice(-3, 9).join("-"); a.push(1, 2); a.pop(); a.shift(); a.reverse();
+var s = "a,,b X c"; s.split(",", 2); s.split(""); s.replace("X", "yy"); s.trim();
+s.charAt(2) + s.charCodeAt(1) + s.indexOf("b", -3) + s.lastIndexOf(",", 99) + s.slice(-2, 1);
+s.substring(5, 1).toUpperCase().concat(1, null); String.fromCharCode(65, 66000);
+parseInt("0x1f") + parseInt("010") + parseInt("z", 36) + parseFloat("3.5e2 x");
+(255).toString(16) + (1 / 3).toFixed(20) + Math.max(1.5, -2) + Math.round(-0.5);
+var d = new Date(2024, 1, 29, 7, 30); d.setMonth(13); d.setUTCHours(99, 1, 2, 3);
+d.toString() + d.toUTCString() + d.getDay() + d.getTimezoneOffset() + new Date("x");
+eval("var e = 1 + 2; e") + typeof eval("x.y"); new Function("a", "b", "return a * b")(6, 7);
+Object(5) + Object("s").length + ({}).hasOwnProperty("x") + new Error("m").message;
+new Boolean(0).valueOf() + Number("12") + new Number(3).toString(2) + isNaN("z");
