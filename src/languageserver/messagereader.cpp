@@ -6,6 +6,12 @@ namespace {
 
 const QByteArray contentLength = "Content-Length:";
 
+QString longLineError()
+{
+    return QStringLiteral("dropped a header line of more than %1 bytes")
+        .arg(MessageReader::maxHeaderLineLength);
+}
+
 } // namespace
 
 void MessageReader::append(const QByteArray &bytes)
@@ -21,8 +27,9 @@ std::optional<QByteArray> MessageReader::next()
         const int end = m_input.indexOf('\n', m_position);
         if (end < 0) {
             if (m_input.size() - m_position > maxHeaderLineLength) {
-                m_errors.append(QStringLiteral("dropped a header line of more than %1 bytes")
-                                    .arg(maxHeaderLineLength));
+                if (!m_discardingLine)
+                    m_errors.append(longLineError());
+                m_discardingLine = true;  // up to its line end, wherever that comes
                 m_position = m_input.size();
             }
             compact();
@@ -30,6 +37,13 @@ std::optional<QByteArray> MessageReader::next()
         }
         QByteArray line = m_input.mid(m_position, end - m_position);
         m_position = end + 1;
+        // A line is dropped alike whether it came whole or overflowed in pieces.
+        if (m_discardingLine || line.size() > maxHeaderLineLength) {
+            if (!m_discardingLine)
+                m_errors.append(longLineError());
+            m_discardingLine = false;
+            continue;
+        }
         if (line.endsWith('\r'))
             line.chop(1);
         readHeaderLine(line);
@@ -107,6 +121,7 @@ void MessageReader::reset()
     m_collecting = false;
     m_bodyLength = 0;
     m_body.clear();
+    m_discardingLine = false;
 }
 
 QStringList MessageReader::takeErrors()

@@ -46,6 +46,7 @@ private:
     int m_position = 0;       // bytes of m_input already consumed
     qint64 m_headerLength = 0;  // Content-Length of the header being read
     bool m_collecting = false;  // reading a body of m_bodyLength bytes
+    bool m_discardingLine = false;  // the rest of an overlong header line
     qint64 m_bodyLength = 0;
     QByteArray m_body;
     QStringList m_errors;

@@ -105,12 +105,21 @@ TEST(MessageReaderTest, ResetDropsAHalfMessage)
     EXPECT_EQ(readAll(reader), QList<QByteArray>{"{}"});
 }
 
-TEST(MessageReaderTest, EndlessLineWithoutLineEndIsDropped)
+// A header line too long to keep is dropped up to its line end, whether it arrives whole
+// or overflows the limit before its end comes.
+TEST(MessageReaderTest, OverlongHeaderLineIsDropped)
 {
-    MessageReader reader;
-    reader.append(QByteArray(MessageReader::maxHeaderLineLength + 1, 'x'));
-    EXPECT_TRUE(readAll(reader).isEmpty());
-    EXPECT_EQ(reader.takeErrors().size(), 1);
-    reader.append("\r\nContent-Length: 2\r\n\r\n{}");
-    EXPECT_EQ(readAll(reader), QList<QByteArray>{"{}"});
+    const QByteArray line = "Content-Length: 2" + QByteArray(MessageReader::maxHeaderLineLength, ' ');
+    const QByteArray stream = line + "\r\n\r\nContent-Length: 1\r\n\r\n7";
+    for (const int piece : {int(stream.size()), 1000}) {
+        SCOPED_TRACE(piece);
+        MessageReader reader;
+        QList<QByteArray> bodies;
+        for (int i = 0; i < stream.size(); i += piece) {
+            reader.append(stream.mid(i, piece));
+            bodies += readAll(reader);
+        }
+        EXPECT_EQ(bodies, QList<QByteArray>{"7"});
+        EXPECT_EQ(reader.takeErrors().size(), 1);
+    }
 }
