@@ -17,7 +17,9 @@ void FSConsole::write(const char *data, std::size_t size)
 {
     if (size == 0)
         return;
+    // Unbuffered: what running code prints shows before it ends (or never ends).
     std::fwrite(data, 1, size, stdout);
+    std::fflush(stdout);
     m_atLineStart = data[size - 1] == '\n';
 }
 
@@ -28,7 +30,6 @@ void FSConsole::answer(const char *text)
         write("\n", 1);
     const QByteArray line = QByteArray(text) + '\n';
     write(line.constData(), std::size_t(line.size()));
-    std::fflush(stdout);
 }
 
 int FSConsole::run(std::FILE *input)

@@ -302,7 +302,7 @@ L_PExit:
     }
     DISPATCH;
 L_PBranch:
-    if (ip->arg < 0 && forthInterruptRequested)
+    if (ip->arg <= 0 && forthInterruptRequested)
         checkInterrupt();
     ip += ip->arg;
     DISPATCH;
@@ -311,7 +311,7 @@ L_PZBranch:
     --sp;
     if (isTrue(*sp))
         NEXT;
-    if (ip->arg < 0 && forthInterruptRequested)
+    if (ip->arg <= 0 && forthInterruptRequested)
         checkInterrupt();
     ip += ip->arg;
     DISPATCH;
