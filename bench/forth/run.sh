@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# ForthScript benchmark: forthscript against gforth and gforth-fast (installed by
+# bench/run.sh from tools/bench-packages.txt) on recursive fib 30, a 100-million-iteration
+# DO LOOP and a sieve of primes up to 10 million. Each system runs each program RUNS times
+# (default 3); the best wall-clock time counts, and the peak resident memory of that run
+# is shown. The target is a ratio to gforth of at most 2.0.
+# Usage: bench/forth/run.sh; BUILD selects the build directory (default build).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build=${BUILD:-build}
+case $build in /*) ;; *) build=$root/$build ;; esac
+tool=$build/bin/forthscript
+[ -x "$tool" ] || { echo "build first: make" >&2; exit 1; }
+runs=${RUNS:-3}
+for system in gforth gforth-fast; do
+    command -v "$system" >/dev/null || { echo "missing $system: run bench/run.sh" >&2; exit 1; }
+done
+
+# The command line of SYSTEM for PROGRAM: gforth needs room for the sieve's 80 MB of
+# cells and an explicit bye.
+command_of() {
+    case $1 in
+        forthscript) echo "$tool $2" ;;
+        *) echo "$1 -m 256M $2 -e bye" ;;
+    esac
+}
+
+# Best "seconds kilobytes" of RUNS runs of SYSTEM on PROGRAM; the output must be EXPECTED.
+best() {
+    local system=$1 program=$2 expected=$3 line best_line= out
+    for _ in $(seq "$runs"); do
+        out=$(mktemp)
+        line=$(/usr/bin/time -f "%e %M" $(command_of "$system" "$program") 2>&1 >"$out" | tail -1)
+        if [ "$(tr -d ' \n' < "$out")" != "$expected" ]; then
+            echo "$system $program printed $(cat "$out"), expected $expected" >&2
+            rm -f "$out"
+            exit 1
+        fi
+        rm -f "$out"
+        if [ -z "$best_line" ] || awk -v a="${line% *}" -v b="${best_line% *}" 'BEGIN {exit !(a < b)}'; then
+            best_line=$line
+        fi
+    done
+    echo "$best_line"
+}
+
+declare -A expected=([fib]=832040 [loop]=150000000 [sieve]=664579)
+for program in fib loop sieve; do
+    declare -A seconds=() memory=()
+    for system in forthscript gforth gforth-fast; do
+        result=$(best "$system" "$here/$program.fs" "${expected[$program]}") || exit 1
+        read -r s m <<< "$result"
+        seconds[$system]=$s
+        memory[$system]=$m
+    done
+    printf '%-5s forthscript %5.2f s %7d KB | gforth %5.2f s %7d KB | gforth-fast %5.2f s %7d KB\n' \
+        "$program" "${seconds[forthscript]}" "${memory[forthscript]}" "${seconds[gforth]}" \
+        "${memory[gforth]}" "${seconds[gforth-fast]}" "${memory[gforth-fast]}"
+    awk -v o="${seconds[forthscript]}" -v g="${seconds[gforth]}" -v f="${seconds[gforth-fast]}" '
+        function ratio(a, b) { return b > 0 ? a / b : 0 }
+        BEGIN { printf "      ratio to gforth %.2f (target at most 2.0), to gforth-fast %.2f\n",
+                       ratio(o, g), ratio(o, f) }'
+done
