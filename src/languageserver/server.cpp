@@ -203,6 +203,13 @@ int Server::sendRequest(const QString &method, const QString &params, ClientInte
     return id;
 }
 
+void Server::sendResponse(const QJsonValue &id, const QString &result)
+{
+    const QByteArray idJson = QJsonDocument(QJsonArray{id}).toJson(QJsonDocument::Compact);
+    write(R"({"jsonrpc":"2.0","id":)" + idJson.mid(1, idJson.size() - 2) + R"(,"result":)"
+          + result.toUtf8() + '}');
+}
+
 // Document notifications
 
 void Server::didOpen(TextDocumentInterface *document, const QString &text)
@@ -560,6 +567,8 @@ void Server::dispatchServerMessage(const QJsonObject &message)
         const QList<TextDocumentInterface *> documents = m_documents.values();
         for (TextDocumentInterface *document : documents)
             document->semanticTokensRefresh();
+        if (message.contains("id"))
+            sendResponse(message.value("id"), "null");  // the server waits for it
         return;
     }
     const QString uri = params.toObject().value("uri").toString();

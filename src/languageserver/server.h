@@ -73,6 +73,8 @@ public:
     // Transport. `params` is JSON text; a request answers its id.
     void sendNotification(const QString &method, const QString &params);
     int sendRequest(const QString &method, const QString &params, ClientInterface *client);
+    /// Answers a request of the server; `result` is JSON text.
+    void sendResponse(const QJsonValue &id, const QString &result);
 
     // Document notifications.
     void didOpen(TextDocumentInterface *document, const QString &text);

@@ -133,7 +133,9 @@ void handle(const QByteArray &body)
     }
     const QJsonObject message = QJsonDocument::fromJson(body).object();
     const QByteArray method = message.value("method").toString().toUtf8();
-    if (message.contains("id")) {
+    if (method.isEmpty()) {
+        // a response to a request of ours
+    } else if (message.contains("id")) {
         answer(message);
     } else if (method == "exit") {
         std::exit(0);

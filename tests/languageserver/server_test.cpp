@@ -184,6 +184,7 @@ TEST_F(ServerTest, RoutesErrorsRefreshesAndMultiByteResults)
                             "response textDocument/hover 3", "end", "begin",
                             "response textDocument/declaration 4", "end"));
     EXPECT_EQ(refreshes, 1);
+    EXPECT_TRUE(wire().contains(R"({"jsonrpc":"2.0","id":"r1","result":null})"));
     EXPECT_EQ(m_document.lastResult.toString(), QString::fromUtf8("gr\xc3\xbc\xc3\x9f" "e "
                                                                   "\xe2\x86\x92 \xf0\x9f\x99\x82"));
 }
