@@ -26,7 +26,7 @@ namespace {
 constexpr int defaultTimeout = 10000;
 
 const char synopsis[] =
-    "[-server PROGRAM [-arg A]...] [-D NAME=VALUE]... [-I DIR]... [-isystem DIR]...\n"
+    "[-server PROGRAM [-arg A]...] [-D NAME=VALUE]... [-I DIR]... [-isystem DIR]... "
     "[-trace FILE] [-timeout MS] FILE COMMAND...";
 
 const char notes[] =
