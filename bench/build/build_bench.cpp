@@ -71,7 +71,8 @@ QByteArray bigSolution(int files)
                       "    <configuration Name=\"Common\" project_type=\"Library\" />\n";
     for (int folder = 0; folder * filesPerFolder < files; ++folder) {
         text += "    <folder Name=\"d" + QByteArray::number(folder) + "\">\n";
-        for (int i = folder * filesPerFolder; i < std::min(files, (folder + 1) * filesPerFolder); ++i)
+        for (int i = folder * filesPerFolder; i < std::min(files, (folder + 1) * filesPerFolder);
+             ++i)
             text += "      <file file_name=\"src/d" + QByteArray::number(folder) + "/f"
                     + QByteArray::number(i) + ".c\" />\n";
         text += "    </folder>\n";
@@ -119,7 +120,8 @@ QByteArray ninjaFile(StandardBuildSystem &system, ProjectElement *project)
     while (!pending.empty()) {
         ProjectElement *node = pending.back();
         pending.pop_back();
-        for (ProjectElement *child = node->firstChildNode(); child; child = child->nextSiblingNode()) {
+        for (ProjectElement *child = node->firstChildNode(); child;
+             child = child->nextSiblingNode()) {
             if (child->kind() == NodeKind::Folder) {
                 pending.push_back(child);
             } else if (child->kind() == NodeKind::File) {

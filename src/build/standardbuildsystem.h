@@ -84,6 +84,9 @@ private:
     /// The node's macros: the project's, with OutDir and IntDir as the node sees them
     /// and, for a file, InputPath, InputDir, InputFileName, InputName and InputExt.
     MacroTable macros(const ProjectElement *node, const QString &configuration) const;
+    static bool isCompiled(FileAction action);
+    static bool isExternal(const QString &projectType);  // "Externally Built ..."
+    static QString quotedName(const QString &name);      // 'name', as titles show it
     QString sourcePath(const ProjectElement *file, const QString &configuration) const;
     FileAction decideFileAction(const ProjectElement *file, const QString &configuration) const;
     QString expandWith(const MacroTable &table, const QString &text) const;

@@ -123,8 +123,8 @@ TEST(SarifReaderTest, ReadsResultsOfTheFirstRun)
     EXPECT_FALSE(readSarifLog("{\"runs\": [", 1, &diagnostics, &error));
 }
 
-// What the compilers really print for a file with an unused variable and an undeclared name, run through
-// the builder that parses it.
+// What the compilers really print for a file with an unused variable and an undeclared name, run
+// through the builder that parses it.
 class CompilerOutputTest : public TempDirTest, public testing::WithParamInterface<const char *>
 {
 };

@@ -24,7 +24,8 @@ public:
     {
         return file->fileName().endsWith(".c");
     }
-    QString preparationKey(const ProjectElement *project, const QString &configuration) const override
+    QString preparationKey(const ProjectElement *project,
+                           const QString &configuration) const override
     {
         return projects().value(project, "prep_key", configuration);
     }
@@ -74,9 +75,11 @@ protected:
                           "  <configuration Name=\"Debug\" />\n" + extra;
         for (const QByteArray &entry : projects.split(' ')) {
             const QList<QByteArray> parts = entry.split(':');
+            const QByteArray dependencies =
+                parts.size() > 1 ? QByteArray(parts[1]).replace(',', ';') : QByteArray();
             text += "  <project Name=\"" + parts[0] + "\">\n"
                     "    <configuration Name=\"Common\" project_dependencies=\""
-                    + (parts.size() > 1 ? QByteArray(parts[1]).replace(',', ';') : QByteArray()) + "\" />\n";
+                    + dependencies + "\" />\n";
             if (parts[0] == "X")
                 text += "    <file file_name=\"x.c\" />\n    <file file_name=\"y.c\" />\n";
             text += "  </project>\n";

@@ -201,7 +201,8 @@ TEST_F(LogBuilderTest, WriteFileMakesItsDirectoryOrSaysWhyNot)
     write("plain", "");
     builder.writeFile(path("plain/x.c"), {});
     builder.writeFile(path("gen"), {});
-    EXPECT_EQ(lines(), QStringList({"cannot mkdir " + path("plain"), "cannot open " + path("gen")}));
+    EXPECT_EQ(lines(),
+              QStringList({"cannot mkdir " + path("plain"), "cannot open " + path("gen")}));
 }
 
 TEST(BuildLogTest, CountTexts)

@@ -102,7 +102,8 @@ TEST_F(ExampleBuildTest, HeaderChangeRecompilesItsIncludersAndCleanRemovesOutput
     EXPECT_TRUE(text.contains("Compiling 'stack.c'\n")) << logText();
     EXPECT_TRUE(text.contains("clock skew detected on " + path("src/stack.h"))) << logText();
 
-    ASSERT_EQ(build("Release", ProjectJob::Clean | ProjectJob::StopAfterClean), SerialBuild::NothingBuilt);
+    ASSERT_EQ(build("Release", ProjectJob::Clean | ProjectJob::StopAfterClean),
+              SerialBuild::NothingBuilt);
     EXPECT_TRUE(QString::fromStdString(logText()).startsWith("Cleaning 'main.c'")) << logText();
     EXPECT_FALSE(QFileInfo::exists(path("Output/Release/Exe/calc")));
     EXPECT_FALSE(QFileInfo::exists(path("Output/Release/Obj/Calc")));
@@ -168,7 +169,8 @@ protected:
 
 TEST_F(HostProjectTest, CompileCommandComesFromTheProperties)
 {
-    load("Target=\"Cortex-M0+\" arm_fpu_type=\"FPv4-SP-D16\" c_user_include_directories=\"inc;$(ProjectName)/x\" "
+    load("Target=\"Cortex-M0+\" arm_fpu_type=\"FPv4-SP-D16\" "
+         "c_user_include_directories=\"inc;$(ProjectName)/x\" "
          "c_preprocessor_definitions=\"A=1\" gcc_optimization_level=\"Level 2\" "
          "c_treat_warnings_as_errors=\"Yes\" build_debug_information=\"No\" "
          "c_additional_options=\"-fno-common\"",
@@ -198,7 +200,8 @@ TEST_F(HostProjectTest, LibraryDependencyIsLinkedAndPropertyChangeRebuilds)
          "build_output_file_name=\"$(OutDir)/prog\"",
          "    <file file_name=\"main.c\" />\n");
     m_solution->root()->setPropertyValue("Common", "c_enable_warnings", "Yes");
-    auto library = std::make_unique<ProjectElement>("project", &m_projects, &m_solution->document());
+    auto library = std::make_unique<ProjectElement>("project", &m_projects,
+                                                    &m_solution->document());
     library->setName("L");
     library->setPropertyValue("Common", "project_type", "Library");
     auto file = std::make_unique<ProjectElement>("file", &m_projects, &m_solution->document());
@@ -227,8 +230,9 @@ TEST_F(HostProjectTest, CustomBuildStepAndPostBuildControl)
     load("post_build_command=\"echo done >> post.log\" "
          "post_build_command_control=\"Run When Build Has Occurred\" project_type=\"Library\"",
          "    <file file_name=\"words.txt\" custom_build_command=\"\" />\n");
-    fileNode("words.txt")->setPropertyValue("Common", "custom_build_command",
-                                            "tr a-z A-Z < $(InputPath) > $(IntDir)/$(InputName).up");
+    fileNode("words.txt")
+        ->setPropertyValue("Common", "custom_build_command",
+                           "tr a-z A-Z < $(InputPath) > $(IntDir)/$(InputName).up");
     fileNode("words.txt")->setPropertyValue("Common", "custom_build_output_file_name",
                                             "$(IntDir)/$(InputName).up");
     ASSERT_EQ(build("Debug"), SerialBuild::Built) << logText();
@@ -246,8 +250,9 @@ TEST_F(HostProjectTest, MissingSourceAndLinkerScriptFailTheBuild)
                                          "    " + path("gone.c") + " does not exist."}));
     write("gone.c", "int main(void) { return 0; }\n");
     EXPECT_EQ(build("Debug"), SerialBuild::Failed);
-    EXPECT_EQ(m_log.text().mid(1), QStringList({"Locating Linker Script File",
-                                               "    Linker script file 'none.ld' does not exist."}));
+    EXPECT_EQ(m_log.text().mid(1),
+              QStringList({"Locating Linker Script File",
+                           "    Linker script file 'none.ld' does not exist."}));
 }
 
 // The project types that run no compiler: staged copies, a combination of files and
@@ -302,7 +307,8 @@ TEST_F(ProjectTypesTest, CopiesCombinesAndRunsExternalCommands)
     EXPECT_TRUE(text.contains("    nothing to do")) << logText();
     EXPECT_EQ(read("external.log"), "built\nbuilt\n");
 
-    ASSERT_EQ(build("Debug", ProjectJob::Clean | ProjectJob::StopAfterClean), SerialBuild::NothingBuilt);
+    ASSERT_EQ(build("Debug", ProjectJob::Clean | ProjectJob::StopAfterClean),
+              SerialBuild::NothingBuilt);
     EXPECT_FALSE(QFileInfo::exists(path("external.log")));
 }
 
@@ -321,7 +327,8 @@ TEST_F(ProjectTypesTest, NullBuilderLearnsWhetherAnythingWouldBeBuilt)
     SerialBuild clean(&m_system, &cleaner);
     clean.run(stage, "Debug", ProjectJob::Clean | ProjectJob::StopAfterClean);
     EXPECT_TRUE(QFileInfo::exists(path("staged/a.txt")));  // copies are not build outputs
-    clean.run(m_projects.findProject("Join"), "Debug", ProjectJob::Clean | ProjectJob::StopAfterClean);
+    clean.run(m_projects.findProject("Join"), "Debug",
+              ProjectJob::Clean | ProjectJob::StopAfterClean);
     EXPECT_FALSE(QFileInfo::exists(path("joined.txt")));
     EXPECT_TRUE(cleaner.failures().isEmpty());
 }
