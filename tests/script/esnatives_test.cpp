@@ -103,6 +103,28 @@ INSTANTIATE_TEST_SUITE_P(Object, ESNativesTest, testing::Values(
                " + ',' + Date.length + ',' + typeof Array.prototype", "true,true,true,true,1,object"}),
     rowName);
 
+// Objects past a couple of dozen properties are looked up through a hash of their keys;
+// strings grown piece by piece share storage. Neither may show.
+INSTANTIATE_TEST_SUITE_P(LargeObjectsAndStrings, ESNativesTest, testing::Values(
+    Evaluation{"DeleteAndAddBackInALargeObject",
+               "var o = {}; for (var i = 0; i < 100; i++) o['k' + i] = i;"
+               " delete o.k5; delete o.k50; o.k5 = 'again'; var keys = '';"
+               " for (var k in o) if (k == 'k4' || k == 'k5' || k == 'k6' || k == 'k50' || k == 'k99')"
+               " keys += k + ' '; keys + o.k5 + ',' + o.k50 + ',' + o.hasOwnProperty('k50') + ','"
+               " + o.k99", "k4 k6 k99 k5 again,undefined,false,99"},
+    Evaluation{"ManyGlobals",
+               "for (var i = 0; i < 300; i++) eval('var g' + i + ' = ' + i); g0 + g150 + g299", "449"},
+    Evaluation{"BranchingConcatenations",
+               "var base = 'ab'; var x = base + 'c'; var y = base + 'd'; var z = x + 'e';"
+               " var o = {}; o[base + 'c'] = 1; base + ',' + x + ',' + y + ',' + z + ',' + o.abc"
+               " + ',' + (x + 'e' == z) + ',' + ('abc' == x)", "ab,abc,abd,abce,1,true,true"},
+    Evaluation{"ConcatenationOfOtherTypes",
+               "var s = 'a'; s = s + 1 + 2; var t = 1 + 2 + 'a'; var u = s + ''; s + ',' + t + ','"
+               " + (u == s) + ',' + ('x' + null + true + undefined)", "a12,3a,true,xnulltrueundefined"},
+    Evaluation{"SelfConcatenation",
+               "var s = 'ab'; s = s + s; s = s + s; s + ',' + s.length", "abababab,8"}),
+    rowName);
+
 INSTANTIATE_TEST_SUITE_P(Function, ESNativesTest, testing::Values(
     Evaluation{"ConstructorCompilesTheBody",
                "var add = new Function('a', 'b', 'return a + b'); var f = Function('return 7');"
