@@ -255,6 +255,20 @@ TEST_F(HostProjectTest, MissingSourceAndLinkerScriptFailTheBuild)
                            "    Linker script file 'none.ld' does not exist."}));
 }
 
+TEST_F(HostProjectTest, KeepGoingBuildsWhatDoesNotDependOnAFailure)
+{
+    write("bad.c", "int broken(void) { return }\n");
+    write("good.c", "int good(void) { return 1; }\n");
+    load("project_type=\"Library\"",
+         "    <file file_name=\"bad.c\" />\n    <file file_name=\"good.c\" />\n");
+    EXPECT_EQ(build("Debug"), SerialBuild::Failed);
+    EXPECT_FALSE(QFileInfo::exists(path("Debug/Obj/P/good.o")));
+    EXPECT_FALSE(QFileInfo::exists(path("Debug/Obj/P/bad.o")));
+    EXPECT_EQ(m_log.errorCount(), 1) << logText();
+    EXPECT_EQ(build("Debug", ProjectJob::Quiet | ProjectJob::KeepGoing), SerialBuild::Failed);
+    EXPECT_TRUE(QFileInfo::exists(path("Debug/Obj/P/good.o")));
+}
+
 // The project types that run no compiler: staged copies, a combination of files and
 // an externally built project, in one solution.
 class ProjectTypesTest : public HostProjectTest
