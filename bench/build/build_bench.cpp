@@ -221,7 +221,6 @@ int main(int argc, char **argv)
         return bigPlanner.plan(solution->root(), "Release", ProjectJob::Quiet, true, true,
                                runList);
     });
-    printf("of which the job list: median %.1f ms\n", bigPlanning.median);
     if (ninja.best < 0 || engine.best < 0) {
         fprintf(stderr, "build_bench: a no-op run found work to do\n");
         return 1;
@@ -230,6 +229,7 @@ int main(int argc, char **argv)
            "median %.1f ms; ratio of medians %.2f (target at most 2.0)\n",
            files, engine.best, engine.median, ninja.best, ninja.median,
            engine.median / ninja.median);
+    printf("of which making the job list: median %.1f ms\n", bigPlanning.median);
 
     writeText(root + "/many.hzp", manyProjects(projectCount));
     Solution *many = projects.loadSolution(root + "/many.hzp");
