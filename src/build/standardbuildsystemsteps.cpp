@@ -28,7 +28,15 @@ StandardBuildSystem::Result StandardBuildSystem::buildProjectOutput(ProjectEleme
         return combine(project, step);
     if (isExternal(type))
         return externalBuild(project, step);
-    return Result::UpToDate;  // Staging: the copies are the output
+    // Staging: the copies are the output; say so when the project has none to make.
+    if (type == QLatin1String("Staging") && !(step.options & ProjectJob::Quiet)
+        && expectedSteps(project, step.configuration) == 1) {
+        step.builder->beginGroup(project, "Copying " + quotedName(project->name()),
+                                 step.configuration, 0);
+        step.builder->upToDate(QStringLiteral("nothing to do"));
+        step.builder->endGroup(project, step.configuration);
+    }
+    return Result::UpToDate;
 }
 
 bool StandardBuildSystem::checkLinkInputs(ProjectElement *project, const QStringList &objects,

@@ -320,6 +320,17 @@ TEST_F(ProjectTypesTest, CopiesCombinesAndRunsExternalCommands)
     EXPECT_TRUE(text.contains("'a.txt' is up to date.")) << logText();
     EXPECT_TRUE(text.contains("    nothing to do")) << logText();
     EXPECT_EQ(read("external.log"), "built\nbuilt\n");
+    m_projects.findProject("Stage")->setPropertyValue("Common", "build_exclude_from_build", "No");
+    for (ProjectElement *file = m_projects.findProject("Stage")->firstChildNode(); file;
+         file = file->nextSiblingNode()) {
+        if (file->kind() == NodeKind::File)
+            file->setPropertyValue("Debug", "build_exclude_from_build", "Yes");
+    }
+    ASSERT_EQ(build("Debug", 0), SerialBuild::Built) << logText();
+    EXPECT_TRUE(QString::fromStdString(logText())
+                    .contains("Copying 'Stage' from project 'Stage' in configuration 'Debug'\n"
+                              "    nothing to do"))
+        << logText();
 
     ASSERT_EQ(build("Debug", ProjectJob::Clean | ProjectJob::StopAfterClean),
               SerialBuild::NothingBuilt);
