@@ -482,6 +482,18 @@ bool StandardBuildSystem::runOptionalCommand(ProjectElement *node, const Step &s
     return succeeded;
 }
 
+// A step's result, once its optional follow-up command (post-compile, post-archive...)
+// has run.
+StandardBuildSystem::Result StandardBuildSystem::afterStep(bool succeeded, ProjectElement *node,
+                                                           const Step &step,
+                                                           const QString &saveName,
+                                                           const QString &title)
+{
+    if (!succeeded || !runOptionalCommand(node, step, saveName, title))
+        return Result::Failed;
+    return Result::Built;
+}
+
 // The up-to-date test in its own "Checking" group, which only a verbose build shows.
 bool StandardBuildSystem::isCurrent(const ProjectElement *node, const QString &name,
                                     const OutputCheck &check, const Step &step, bool fullStop)
@@ -610,12 +622,8 @@ StandardBuildSystem::Result StandardBuildSystem::compile(ProjectElement *file,
     if (!names.dependencyFile.isEmpty())
         m_checker.forget(names.dependencyFile);
     step.builder->endGroup(file, configuration);
-    if (!compiled)
-        return Result::Failed;
-    if (!runOptionalCommand(file, step, QStringLiteral("post_compile_command"),
-                            QStringLiteral("Post-compile command ")))
-        return Result::Failed;
-    return Result::Built;
+    return afterStep(compiled, file, step, QStringLiteral("post_compile_command"),
+                     QStringLiteral("Post-compile command "));
 }
 
 // A unity folder compiles as one unit: a generated file includes each of its C and C++

@@ -122,6 +122,8 @@ private:
                    const Step &step, bool fullStop = false);
     bool runCommand(const ProjectElement *node, const Step &step, const QString &directory,
                     const QStringList &arguments, const QString &outputFile);
+    Result afterStep(bool succeeded, ProjectElement *node, const Step &step,
+                     const QString &saveName, const QString &title);
     bool runOptionalCommand(ProjectElement *node, const Step &step, const QString &saveName,
                             const QString &title);
 

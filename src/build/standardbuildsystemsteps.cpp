@@ -189,11 +189,11 @@ StandardBuildSystem::Result StandardBuildSystem::link(ProjectElement *project, c
                             loadFile);
     }
     step.builder->endGroup(project, configuration);
-    if (!linked)
+    if (afterStep(linked, project, step, QStringLiteral("post_link_command"),
+                  QStringLiteral("Post-link command "))
+        == Result::Failed) {
         return Result::Failed;
-    if (!runOptionalCommand(project, step, QStringLiteral("post_link_command"),
-                            QStringLiteral("Post-link command ")))
-        return Result::Failed;
+    }
     if (isYes(project, QStringLiteral("build_remove_intermediate_directory"), configuration)) {
         const QString directory = absoluteIn(
             project, configuration,
@@ -240,12 +240,8 @@ StandardBuildSystem::Result StandardBuildSystem::archive(ProjectElement *project
     arguments += objects;
     const bool archived = runCommand(project, step, step.projectDirectory, arguments, output);
     step.builder->endGroup(project, configuration);
-    if (!archived)
-        return Result::Failed;
-    if (!runOptionalCommand(project, step, QStringLiteral("post_archive_command"),
-                            QStringLiteral("Post-archive command ")))
-        return Result::Failed;
-    return Result::Built;
+    return afterStep(archived, project, step, QStringLiteral("post_archive_command"),
+                     QStringLiteral("Post-archive command "));
 }
 
 StandardBuildSystem::Result StandardBuildSystem::combine(ProjectElement *project, const Step &step)
