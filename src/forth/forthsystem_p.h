@@ -50,18 +50,16 @@ inline Cell intCell(int64_t value)
 }
 inline Cell floatCell(double value)
 {
-    Cell cell;
+    Cell cell = intCell(0);
     cell.f = value;
     cell.kind = CellKind::Float;
-    cell.spare = 0;
     return cell;
 }
 inline Cell codeCell(PCFA *word)
 {
-    Cell cell;
+    Cell cell = intCell(0);
     cell.word = word;
     cell.kind = CellKind::Code;
-    cell.spare = 0;
     return cell;
 }
 
@@ -79,10 +77,8 @@ enum Region : int {
 
 inline Cell dataCell(int region, int64_t offset)
 {
-    Cell cell;
-    cell.i = (int64_t(region) << regionShift) + offset;
+    Cell cell = intCell((int64_t(region) << regionShift) + offset);
     cell.kind = CellKind::Data;
-    cell.spare = 0;
     return cell;
 }
 
