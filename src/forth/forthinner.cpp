@@ -179,11 +179,6 @@ void ForthSystem::checkInterrupt()
     }
 }
 
-void ForthSystem::syncedRun(const Instr *code)
-{
-    run(code);
-}
-
 void ForthSystem::throwBadAddress(const Cell &address, bool store)
 {
     if (address.kind != CellKind::Data)
@@ -281,6 +276,7 @@ L_PExecute: {
     const Cell &xt = sp[-1];
     if (xt.kind != CellKind::Code)
         throwTypeError("not a code address");
+    checkComplete(xt.word);
     RROOM(1);
     if (forthInterruptRequested)
         checkInterrupt();

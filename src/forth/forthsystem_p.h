@@ -253,8 +253,17 @@ public:
 
     // The inner interpreter.
     void run(const Instr *code);
-    void execute(PCFA *word) { syncedRun(word->code.data()); }
-    void syncedRun(const Instr *code);
+    void execute(PCFA *word)
+    {
+        checkComplete(word);
+        run(word->code.data());
+    }
+    // The definition being compiled has no end yet: running it is invalid recursion.
+    void checkComplete(const PCFA *word) const
+    {
+        if (word == m_defining)
+            throw ForthException(-27);
+    }
 
     // Stacks, for the native words.
     void push(const Cell &cell)

@@ -3,6 +3,7 @@
 
 #include "testsupport.h"
 
+#include <QFile>
 #include <QProcess>
 
 #include <csignal>
@@ -29,6 +30,7 @@ protected:
         write("bad.fs", "1 2\n+ .\nnosuch\n3 .\n");
         write("deep.fs", "1 drop\n: g recurse ;\ng\n");
         write("inc.fs", "s\" bad.fs\" included\n");
+        write("wide.fs", "( a comment\nover lines ) 1 .\n\\ rest\n");
     }
 };
 
@@ -69,25 +71,38 @@ INSTANTIATE_TEST_SUITE_P(Table, ForthScriptTest, testing::Values(
             banner + "\nx\nOK\n", ""},
     ToolRun{"ConsoleKeepsUnfinishedDefinition", {}, ": f\n1 .\n;\nf\n", 0,
             banner + "OK\nOK\nOK\n1 \nOK\n", ""},
+    ToolRun{"ConsoleErrorAfterOutput", {}, "1 . 2 0 / 3 .\n4 .\n", 0,
+            banner + "1 \ndivide by zero\n4 \nOK\n", ""},
+    ToolRun{"ConsoleIncludesFiles", {}, "include lib.fs\n5 sq .\ninclude wide.fs\n", 0,
+            banner + "OK\n25 \nOK\n1 \nOK\n", ""},
+    ToolRun{"ConsoleReportsErrorsInIncludedFiles", {}, "include bad.fs\n.s\n", 0,
+            banner + "3 \nundefined word: nosuch\n<0> \nOK\n", ""},
+    ToolRun{"CommentOverLinesInFile", {"wide.fs"}, "", 0, "1 ", ""},
     ToolRun{"ConsoleEmptyInput", {}, "", 0, banner, ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // SIGINT stops endless code: the console says so and goes on; a file run fails.
-TEST(ForthScriptInterruptTest, SigintStopsEndlessLoop)
+class ForthScriptInterruptTest : public TempDirTest {};
+
+TEST_F(ForthScriptInterruptTest, SigintStopsEndlessLoop)
 {
+    // The file makes a marker file when its loop is about to start.
+    write("loop.fs", "1 .\n: x begin again ;\ns\" started\" w/o create-file drop close-file "
+                     "drop\nx\n");
     for (const bool console : {true, false}) {
-        SCOPED_TRACE(console ? "console" : "-e");
+        SCOPED_TRACE(console ? "console" : "file");
         QProcess process;
-        process.start(toolPath("forthscript"),
-                      console ? QStringList() : QStringList{"-e", ": x begin again ; x"});
+        process.setWorkingDirectory(dir());
+        process.start(toolPath("forthscript"), console ? QStringList() : QStringList{"loop.fs"});
         ASSERT_TRUE(process.waitForStarted());
         if (console)
             process.write(": x begin again ;\n.( go) x\n2 .\n");
-        // Wait until the loop runs: the console prints "go" before it.
-        for (int tries = 0; tries < 50 && console
-                            && !process.peek(1024).contains("go"); ++tries)
-            process.waitForReadyRead(100);
-        process.waitForFinished(100);  // lets the -e run reach its loop
+        // Once the console prints "go" or the file makes its marker, the loop is near.
+        for (int tries = 0; tries < 500; ++tries) {
+            if (console ? process.peek(1024).contains("go") : QFile::exists(path("started")))
+                break;
+            process.waitForReadyRead(10);
+        }
         ::kill(pid_t(process.processId()), SIGINT);
         if (console)
             process.closeWriteChannel();
@@ -99,7 +114,8 @@ TEST(ForthScriptInterruptTest, SigintStopsEndlessLoop)
             EXPECT_TRUE(out.endsWith("go\nuser interrupt\n2 \nOK\n")) << out.constData();
         } else {
             EXPECT_EQ(process.exitCode(), 1);
-            EXPECT_EQ(err, "-e:1: user interrupt\n");
+            EXPECT_EQ(out, "1 ");
+            EXPECT_EQ(err, "loop.fs:4: user interrupt\n");
         }
     }
 }

@@ -189,8 +189,42 @@ INSTANTIATE_TEST_SUITE_P(OwnChoices, ForthErrorTest, testing::Values(
               "-1 -1 1 "},
     ForthCase{"UnusedShrinks", "unused 10 allot unused - .", "10 "},
     ForthCase{"ImmediateRightAfterColon", ": now 7 . ; immediate : t now ; 1 .", "7 1 "},
+    ForthCase{"ExecuteUnfinishedNoname", ":noname [ dup execute ] ;", "|invalid recursion"},
+    ForthCase{"NonameFinishedRuns", ":noname [ dup ] 1 . ; execute .s", "1 <1> #<CODE-ADDRESS "
+              "(NONAME-CHILD)> "},
     ForthCase{"StateWhileCompiling", ": t [ state @ . ] ; state @ .", "0 0 "}),
     caseName);
+
+// What the outer interpreter takes for a number; anything else is an undefined word.
+INSTANTIATE_TEST_SUITE_P(Numbers, ForthErrorTest, testing::Values(
+    ForthCase{"Negative", "-42 .", "-42 "},
+    ForthCase{"LargestAndWrapping", "9223372036854775807 . 18446744073709551615 .",
+              "9223372036854775807 -1 "},
+    ForthCase{"HexLetters", "$7fFF . $-a .", "32767 -10 "},
+    ForthCase{"BinaryDigitTwo", "%102", "|undefined word: %102"},
+    ForthCase{"PrefixAlone", "$", "|undefined word: $"},
+    ForthCase{"MinusAlone", "-", "|stack underflow"},
+    ForthCase{"FloatForms", "1.5 . .25 . 2e3 . 1e . -1.5E-1 .", "1.5 0.25 2000 1 -0.15 "},
+    ForthCase{"TwoDots", "1.2.3", "|undefined word: 1.2.3"},
+    ForthCase{"ExponentWithoutDigitsBefore", "e5", "|undefined word: e5"},
+    ForthCase{"CharacterNeedsQuotes", "'ab'", "|undefined word: 'ab'"},
+    ForthCase{"CompiledNumbersKeepTheirKind", ": t 2.5 3 'x' ; t .s", "<3> 2.5 3 120 "}),
+    caseName);
+
+TEST(ForthSystemTest, OutputGoesWhereSetAndStackIsShown)
+{
+    ForthInterpreter forth;
+    QByteArray first, second;
+    forth.setOutput([&first](const char *data, std::size_t size) { first.append(data, int(size)); });
+    forth.evaluate("65 emit 1 2", QStringLiteral("a"));
+    forth.setOutput([&second](const char *data, std::size_t size) {
+        second.append(data, int(size));
+    });
+    forth.evaluate(".s cr 3 .r", QStringLiteral("b"));
+    EXPECT_EQ(first, "A");
+    EXPECT_EQ(second, "<2> 1 2 \n  2");
+    EXPECT_EQ(forth.stackText(), "<1> 1 ");
+}
 
 // The system carries on after an error: stacks empty, interpreting, the half-compiled
 // definition gone, the earlier definitions still there.
@@ -309,6 +343,32 @@ TEST_F(ForthFileTest, IncludingItselfEndsWithAnError)
     EXPECT_EQ(run(quotedPath("self.fs") + "included"),
               "|return stack overflow: input sources nested too deeply");
     EXPECT_EQ(run("1 ."), "1 ");
+}
+
+TEST_F(ForthFileTest, IncludeFileAndSourceId)
+{
+    write("src.fs", "source-id 0> .\nrefill drop this line is skipped\n: done 3 . ;\n");
+    EXPECT_EQ(run(quotedPath("src.fs") + "r/o open-file . include-file done\n"
+                  "include " + path("src.fs").toUtf8()),
+              "0 -1 3 -1 ");
+}
+
+TEST_F(ForthFileTest, WriteFailures)
+{
+    write("ro.txt", "x");
+    EXPECT_EQ(run(quotedPath("ro.txt") + "r/o open-file drop value f\n"
+                  "s\" abc\" f write-file . s\" abc\" 99 write-line .\n"
+                  + quotedPath("no/such/dir.txt") + "w/o create-file . .\n"
+                  "99 include-file"),
+              "-37 -37 -37 0 |file I/O exception: invalid fileid 99");
+}
+
+TEST_F(ForthFileTest, ReadingPastTheEndStaysThere)
+{
+    write("two.txt", "a\nb");
+    EXPECT_EQ(run("create buf 9 allot " + quotedPath("two.txt") + "r/o open-file drop value f\n"
+                  ": rl buf 9 f read-line . . . ; rl rl rl rl buf 9 f read-file . ."),
+              "0 -1 1 0 -1 1 0 0 0 0 0 0 0 0 ");
 }
 
 } // namespace
