@@ -169,7 +169,14 @@ INSTANTIATE_TEST_SUITE_P(ControlStructures, ForthWordTest, testing::Values(
               "3 1 -1 -3 "},
     ForthCase{"UntilWithFloatFlag",
               ": t begin 1- dup 0= until ; 3 t .",
-              "0 "}),
+              "0 "},
+    ForthCase{"JWithPlusLoop",
+              ": t 6 0 do 2 0 do j . loop 3 +loop ; t",
+              "0 0 3 3 "},
+    ForthCase{"NestedCase",
+              ": t case 1 of case 2 of 12 endof 0 endcase endof 99 swap endcase "
+              "; 2 1 t . 3 t .",
+              "12 99 "}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(DefiningWords, ForthWordTest, testing::Values(
@@ -221,7 +228,15 @@ INSTANTIATE_TEST_SUITE_P(DefiningWords, ForthWordTest, testing::Values(
               "1 2 "},
     ForthCase{"DefinedUndefined",
               "[defined] dup . [undefined] dup . [defined] nosuch .",
-              "-1 0 0 "}),
+              "-1 0 0 "},
+    ForthCase{"PostponeImmediateInMacro",
+              ": unless postpone 0= postpone if ; immediate : t unless 1 . else "
+              "2 . then ; 0 t 5 t",
+              "1 2 "},
+    ForthCase{"CsPickTwoUntils",
+              ": t 0 begin 1+ dup 2 mod [ 0 cs-pick ] until dup . dup 6 > until "
+              "drop ; t",
+              "1 3 5 7 "}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(Does, ForthWordTest, testing::Values(
@@ -293,7 +308,10 @@ INSTANTIATE_TEST_SUITE_P(Strings, ForthWordTest, testing::Values(
               "0 123 "},
     ForthCase{"EvaluateDefines",
               "s\" : ev 5 ; \" evaluate ev .",
-              "5 "}),
+              "5 "},
+    ForthCase{"CompiledStringStaysValid",
+              ": t s\" kept\" ; 100 allot t type t nip .",
+              "kept4 "}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(CatchThrow, ForthWordTest, testing::Values(
@@ -315,7 +333,19 @@ INSTANTIATE_TEST_SUITE_P(CatchThrow, ForthWordTest, testing::Values(
               "15 "},
     ForthCase{"ThrowZero",
               "0 throw 1 .",
-              "1 "}),
+              "1 "},
+    ForthCase{"CatchAbort",
+              "' abort catch .",
+              "-1 "},
+    ForthCase{"CatchKeepsLoopGoing",
+              ": bad 1 0 / ; : t 3 0 do ['] bad catch . loop ; t",
+              "-10 -10 -10 "},
+    ForthCase{"CatchDeepRecursion",
+              ": f recurse ; ' f catch . 1 .",
+              "-5 1 "},
+    ForthCase{"CatchStackDepthRestored",
+              ": t 1 2 3 -5 throw ; 7 ' t catch . depth . .",
+              "-5 1 7 "}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(Locals, ForthWordTest, testing::Values(
