@@ -8,12 +8,20 @@
 #include "script/esnativeerror.h"
 #include "script/esnatives.h"
 #include "script/esobject.h"
-#include "script/host/wscriptesclass.h"
+#include "script/host/studioscriptsystem.h"
+#include "qtx/diagnosticsink.h"
+#include "qtx/directories.h"
 #include "qtx/hexception.h"
+#include "qtx/toolsupport.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -30,6 +38,58 @@ QString readScript(const QString &fileName)
     return QString::fromUtf8(bytes);
 }
 
+// The most seconds -timeout accepts (a bit over eleven days).
+constexpr double maxTimeout = 1e6;
+
+// Asks the script system to stop once the time limit has passed, from a thread of its
+// own: the running script ends at its next instruction (or a waiting TRSys.run ends its
+// child), exactly as a stop request of the studio would end it.
+class Watchdog
+{
+public:
+    Watchdog(StudioScriptSystem &system, double seconds)
+    {
+        if (seconds <= 0)
+            return;
+        m_thread = std::thread([this, &system, seconds] {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            const auto limit = std::chrono::duration<double>(seconds);
+            if (!m_finished.wait_for(lock, limit, [this] { return m_done; }))
+                system.requestStop();
+        });
+    }
+    ~Watchdog()
+    {
+        if (!m_thread.joinable())
+            return;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_finished.notify_one();
+        m_thread.join();
+    }
+    Watchdog(const Watchdog &) = delete;
+    Watchdog &operator=(const Watchdog &) = delete;
+
+private:
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    bool m_done = false;
+};
+
+double parseTimeout(const QString &text)
+{
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !(seconds > 0) || seconds > maxTimeout) {
+        throw HException("invalid timeout " + QTx::quoted(text)
+                         + ": expected seconds greater than 0, at most 1000000");
+    }
+    return seconds;
+}
+
 } // namespace
 
 TessaScriptArgParse::TessaScriptArgParse()
@@ -39,7 +99,8 @@ TessaScriptArgParse::TessaScriptArgParse()
                        "Every FILE (or -e TEXT, run under the file name -e) is evaluated in\n"
                        "turn in one context: globals persist from one to the next. An\n"
                        "uncaught script error prints FILE:LINE: NAME: MESSAGE and the source\n"
-                       "line, and ends the run with status 1."))
+                       "line, and ends the run with status 1; a script stopped by -timeout\n"
+                       "ends it with status 2."))
 {
     addHandler(QStringLiteral("-I"), QStringLiteral("DIR"),
                [this](const QString &, const QString &value) {
@@ -56,6 +117,14 @@ TessaScriptArgParse::TessaScriptArgParse()
              QStringLiteral("The solution the Build object works on (not supported yet)"));
     addValue(QStringLiteral("-config"), QStringLiteral("NAME"), &configuration,
              QStringLiteral("The Build object's configuration (not supported yet)"));
+    addValue(QStringLiteral("-timeout"), QStringLiteral("SECONDS"), &timeout,
+             QStringLiteral("Stop the scripts after SECONDS seconds (a decimal number)"));
+    addOption(QStringLiteral("-help-objects"), Kind::NoArgument,
+              [this](const QString &, const QString &) {
+                  helpObjects = true;
+                  positional.append(QStringLiteral("-help-objects"));
+              },
+              QStringLiteral("List the host objects' methods with their help texts"));
     addFlag(QStringLiteral("-print"), &print,
             QStringLiteral("Print the value of each evaluation (undefined prints nothing)"));
     addFlag(QStringLiteral("-listing"), &listing,
@@ -115,32 +184,49 @@ int TessaScriptTool::run(const QStringList &arguments)
         return *status;
     if (!options.solution.isNull() || !options.configuration.isNull())
         throw HException(QStringLiteral("-solution and -config are not supported yet"));
+    const double timeout = options.timeout.isNull() ? 0 : parseTimeout(options.timeout);
 
+    Directories::setFromExecutable(
+        Directories::executablePath(QCoreApplication::applicationFilePath()));
     ESNativeGlobal::loadPath() += options.includeDirectories;
-    std::unique_ptr<ESContext> cx = ESContext::create();
-    WScriptESClass::installInto(cx.get(), [](const QString &text) {
-        QTx::writeStandardOutput(text.toUtf8());
-    });
+    // Only a run with a time limit pays for the stop check before every instruction.
+    StudioScriptSystem system(
+        [](const QString &text) { QTx::writeStandardOutput(text.toUtf8()); },
+        timeout > 0 ? StudioScriptSystem::ContextKind::Stoppable
+                    : StudioScriptSystem::ContextKind::Plain);
+    // Host objects of other subsystems (the build engine's Build) are added here with
+    // system.addHostObject().
+    if (options.helpObjects) {
+        QTx::writeStandardOutput(system.hostObjectsHelp().toUtf8());
+        if (options.sources.isEmpty())
+            return 0;
+    }
+
+    StudioScriptSystem::Entry entry(system);
+    ESContext &cx = *entry.context();
+    Watchdog watchdog(system, timeout);
     for (const TessaScriptArgParse::Source &source : std::as_const(options.sources)) {
         const QString fileName = source.isText ? QStringLiteral("-e") : source.fileOrText;
         const QString text = source.isText ? source.fileOrText : readScript(fileName);
         if (options.listing) {
             try {
-                list(*cx, fileName, text);
+                list(cx, fileName, text);
             } catch (const ESException &error) {
                 std::fflush(stdout);
-                std::fputs(errorReport(*cx, error.value(), fileName).toLocal8Bit(), stderr);
+                std::fputs(errorReport(cx, error.value(), fileName).toLocal8Bit(), stderr);
                 return 1;
             }
             continue;
         }
         ESValue failure;
         try {
-            const ESCompletion completion = cx->evaluate(fileName, text);
+            const ESCompletion completion = cx.evaluate(fileName, text);
+            if (system.stopRequested())
+                return reportTimeout(options.timeout);
             if (completion.kind != ESCompletion::Throw) {
                 // To-string of an object runs its script methods, which may fail too.
                 if (options.print && !completion.value.isUndefined())
-                    QTx::writeStandardOutput(cx->toString(completion.value).toUtf8() + '\n');
+                    QTx::writeStandardOutput(cx.toString(completion.value).toUtf8() + '\n');
                 continue;
             }
             failure = completion.value;
@@ -148,8 +234,17 @@ int TessaScriptTool::run(const QStringList &arguments)
             failure = error.value();
         }
         std::fflush(stdout);
-        std::fputs(errorReport(*cx, failure, fileName).toLocal8Bit(), stderr);
+        std::fputs(errorReport(cx, failure, fileName).toLocal8Bit(), stderr);
         return 1;
     }
     return 0;
+}
+
+int TessaScriptTool::reportTimeout(const QString &timeout)
+{
+    std::fflush(stdout);
+    DiagnosticSink::instance()->error()
+        << QStringLiteral("time limit of %1 seconds reached, script stopped").arg(timeout)
+        << std::endl;
+    return 2;
 }

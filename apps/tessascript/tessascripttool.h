@@ -10,8 +10,9 @@ class ESContext;
 struct ESValue;
 
 /// The command line of tessascript:
-/// [-I DIR]... [-solution FILE] [-config NAME] [-print] [-listing] FILE...
-/// where `-e TEXT` may stand in place of a FILE.
+/// [-I DIR]... [-solution FILE] [-config NAME] [-timeout SECONDS] [-print] [-listing]
+/// [-help-objects] FILE... where `-e TEXT` may stand in place of a FILE, and
+/// -help-objects alone lists the host objects.
 class TessaScriptArgParse : public QTx::ToolArgParse
 {
 public:
@@ -28,6 +29,8 @@ public:
     QStringList includeDirectories;
     QString solution;
     QString configuration;
+    QString timeout;
+    bool helpObjects = false;
     bool print = false;
     bool listing = false;
 
@@ -37,7 +40,8 @@ protected:
 
 /// Runs scripts in one context, in turn (globals persist), or lists their code.
 /// An uncaught script error is reported as "FILE:LINE: NAME: MESSAGE" and ends the run
-/// with status 1; engine faults and unreadable files throw, for the tool boundary.
+/// with status 1; a run stopped by its time limit ends with status 2; engine faults and
+/// unreadable files throw, for the tool boundary.
 class TessaScriptTool
 {
 public:
@@ -50,5 +54,6 @@ public:
     static QString errorReport(ESContext &cx, const ESValue &error, const QString &fileName);
 
 private:
+    static int reportTimeout(const QString &timeout);
     void list(ESContext &cx, const QString &fileName, const QString &text);
 };

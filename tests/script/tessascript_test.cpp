@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "tessascript: error: -solution and -config are not supported yet\n"},
     ToolRun{"ListingOfEveryBlock", {"-listing", "fib.js", "-e", "fib(2)"}, 0,
             "0000:  CLOSURE\t#0\n"
-            "0003:  PUTG\tfib [idx=24]\n"
+            "0003:  PUTG\tfib [idx=26]\n"
             "0006:  RET\n"
             "function fib\n"
             "0000:  GETA\tn [idx=0]\n"
@@ -74,11 +74,11 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "0007:  GETA\tn [idx=0]\n"
             "000a:  NUM_1\n"
             "000b:  SUB\n"
-            "000c:  CALLG\tfib [idx=24], #1\n"
+            "000c:  CALLG\tfib [idx=26], #1\n"
             "0011:  GETA\tn [idx=0]\n"
             "0014:  NUM_2\n"
             "0015:  SUB\n"
-            "0016:  CALLG\tfib [idx=24], #1\n"
+            "0016:  CALLG\tfib [idx=26], #1\n"
             "001b:  ADD\n"
             "001c:  J\t0022\n"
             "001f:  GETA\tn [idx=0]\n"
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "0023:  RETU\n"
             "0000:  DROP\n"
             "0001:  NUM_2\n"
-            "0002:  CALLG\tfib [idx=24], #1\n"
+            "0002:  CALLG\tfib [idx=26], #1\n"
             "0007:  RET\n",
             ""}),
     [](const auto &info) { return std::string(info.param.name); });
