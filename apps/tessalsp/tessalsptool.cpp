@@ -38,10 +38,10 @@ const char notes[] =
     "for an error response, or 'error expired' when no answer came in time.\n"
     "Without -server the program is $(CLANGD:$(StudioDir)/llvm/bin/clangd$(HostEXE)).";
 
-class Options : public QTx::ToolArgParse
+class TessaLspArgParse : public QTx::ToolArgParse
 {
 public:
-    Options() : ToolArgParse("tessalsp", synopsis, notes)
+    TessaLspArgParse() : ToolArgParse("tessalsp", synopsis, notes)
     {
         addValue("-server", "PROGRAM", &program, "Run PROGRAM as the language server",
                  &serverGiven);
@@ -73,64 +73,64 @@ public:
 };
 
 // One command of the command line. `send` makes the request and answers its id.
-struct Command
+struct LspCommand
 {
     QString name;
     Position position;
     QString newName;
-    std::function<int(Server &, TextDocumentInterface *, const Command &)> send;
+    std::function<int(Server &, TextDocumentInterface *, const LspCommand &)> send;
 };
 
 enum class Shape { Plain, AtPosition, Rename };
 
-struct CommandInfo
+struct LspCommandInfo
 {
     const char *name;
     Shape shape;
-    int (*send)(Server &, TextDocumentInterface *, const Command &);  // null: diagnostics
+    int (*send)(Server &, TextDocumentInterface *, const LspCommand &);  // null: diagnostics
 };
 
-const CommandInfo commandTable[] = {
+const LspCommandInfo commandTable[] = {
     {"complete", Shape::AtPosition,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.completion(d, c.position, 1);
      }},
     {"definition", Shape::AtPosition,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.definition(d, c.position);
      }},
     {"declaration", Shape::AtPosition,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.declaration(d, c.position);
      }},
     {"hover", Shape::AtPosition,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.hover(d, c.position);
      }},
     {"references", Shape::AtPosition,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.references(d, c.position, true);
      }},
     {"highlight", Shape::AtPosition,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.documentHighlight(d, c.position);
      }},
     {"rename", Shape::Rename,
-     [](Server &s, TextDocumentInterface *d, const Command &c) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &c) {
          return s.rename(d, c.position, c.newName);
      }},
     {"symbols", Shape::Plain,
-     [](Server &s, TextDocumentInterface *d, const Command &) { return s.documentSymbol(d); }},
+     [](Server &s, TextDocumentInterface *d, const LspCommand &) { return s.documentSymbol(d); }},
     {"folding", Shape::Plain,
-     [](Server &s, TextDocumentInterface *d, const Command &) { return s.foldingRange(d); }},
+     [](Server &s, TextDocumentInterface *d, const LspCommand &) { return s.foldingRange(d); }},
     {"links", Shape::Plain,
-     [](Server &s, TextDocumentInterface *d, const Command &) { return s.documentLink(d); }},
+     [](Server &s, TextDocumentInterface *d, const LspCommand &) { return s.documentLink(d); }},
     {"tokens", Shape::Plain,
-     [](Server &s, TextDocumentInterface *d, const Command &) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &) {
          return s.semanticTokensFull(d);
      }},
     {"format", Shape::Plain,
-     [](Server &s, TextDocumentInterface *d, const Command &) {
+     [](Server &s, TextDocumentInterface *d, const LspCommand &) {
          return s.formatting(d, 4, true);
      }},
     {"diagnostics", Shape::Plain, nullptr},
@@ -148,13 +148,13 @@ Position parsePosition(const QString &text)
     return position;
 }
 
-std::vector<Command> parseCommands(const QStringList &words)
+std::vector<LspCommand> parseCommands(const QStringList &words)
 {
-    std::vector<Command> commands;
+    std::vector<LspCommand> commands;
     for (int i = 0; i < words.size();) {
         const QString &name = words.at(i++);
-        const CommandInfo *info = nullptr;
-        for (const CommandInfo &entry : commandTable) {
+        const LspCommandInfo *info = nullptr;
+        for (const LspCommandInfo &entry : commandTable) {
             if (name == QLatin1String(entry.name))
                 info = &entry;
         }
@@ -163,7 +163,7 @@ std::vector<Command> parseCommands(const QStringList &words)
         const int operands = info->shape == Shape::Plain ? 0 : info->shape == Shape::Rename ? 2 : 1;
         if (i + operands > words.size())
             throw HException("missing arguments of " + QTx::quoted(name));
-        Command command{name, {}, {}, info->send};
+        LspCommand command{name, {}, {}, info->send};
         if (operands > 0)
             command.position = parsePosition(words.at(i));
         if (operands > 1)
@@ -228,7 +228,7 @@ private:
 class Session
 {
 public:
-    Session(const Options &options, std::unique_ptr<Server> server, int timeout)
+    Session(const TessaLspArgParse &options, std::unique_ptr<Server> server, int timeout)
         : m_server(std::move(server)),
           m_fileName(options.positional.first()),
           m_document(QFileInfo(m_fileName).absoluteFilePath(), languageOf(m_fileName)),
@@ -255,7 +255,7 @@ public:
     }
 
     // Prints the command's line; false when it got no answer.
-    bool run(const Command &command)
+    bool run(const LspCommand &command)
     {
         for (;;) {
             const int restarts = m_server->restartCount();
@@ -336,10 +336,10 @@ private:
 
 int TessaLspTool::run(const QStringList &arguments)
 {
-    Options options;
+    TessaLspArgParse options;
     if (const auto status = options.parseCommandLine(arguments))
         return *status;
-    const std::vector<Command> commands = parseCommands(options.positional.mid(1));
+    const std::vector<LspCommand> commands = parseCommands(options.positional.mid(1));
     const int timeout = int(QTx::parseNumber(options.timeout, 1, INT_MAX, "timeout"));
     QTx::checkReadableFile(options.positional.first());
 
@@ -370,7 +370,7 @@ int TessaLspTool::run(const QStringList &arguments)
         // ("exit") belong in it.
         Session session(options, std::move(server), timeout);
         session.open(program);
-        for (const Command &command : commands)
+        for (const LspCommand &command : commands)
             allAnswered = session.run(command) && allAnswered;
         session.shutdown();
     } catch (const HException &) {
