@@ -130,6 +130,7 @@ void does(S &s)
     s.m_localNames.clear();
     s.m_localsEnter = -1;
     s.code()[size_t(at)].arg = int(s.code().size());
+    s.markLabel();
 }
 
 // ( -- )
@@ -216,7 +217,11 @@ void elseWord(S &s)
 }
 
 // ( -- dest )
-void begin(S &s) { pushControl(s, ControlKind::CSDest, int(s.code().size())); }
+void begin(S &s)
+{
+    s.markLabel();
+    pushControl(s, ControlKind::CSDest, int(s.code().size()));
+}
 
 // ( dest -- )
 void until(S &s)
@@ -251,12 +256,14 @@ void repeat(S &s)
 void doWord(S &s)
 {
     s.emitOp(Op::PDoRun);
+    s.markLabel();
     pushControl(s, ControlKind::CSDoSys, int(s.code().size()));
 }
 
 void questionDo(S &s)
 {
     const int at = s.emitOp(Op::PQuestionDoRun);
+    s.markLabel();
     pushControl(s, ControlKind::CSDoSys, int(s.code().size()));
     s.m_control.back().fixups.push_back(at);
 }

@@ -120,6 +120,14 @@ bool slowCompare(Op op, const Cell &a, const Cell &b)
     }
 }
 
+// The fused literal instructions' fallback: their operator on any cells.
+Cell slowBinary(Op op, const Cell &a, const Cell &b)
+{
+    if (op == Op::Less || op == Op::Greater || op == Op::Equal)
+        return intCell(slowCompare(op, a, b) ? -1 : 0);
+    return slowArithmetic(op, a, b);
+}
+
 Cell slowUnary(Op op, const Cell &a)
 {
     if (a.kind == CellKind::Float) {
@@ -209,6 +217,12 @@ void ForthSystem::run(const Instr *code)
         if ((uint32_t(a.kind) | uint32_t(b.kind)) == 0) { const int64_t x = a.i, y = b.i; a.i = TRUTH(expr); } \
         else a = intCell(TRUTH(slowCompare(Op::opname, a, b))); \
         --sp; NEXT; }
+// ( a -- a op i ) with the literal i of the instruction
+#define WITH_LITERAL(opname, base, expr) \
+    L_##opname: { NEED(1); Cell &a = sp[-1]; \
+        if (a.kind == CellKind::Int) { const int64_t x = a.i, y = ip->i; a.i = (expr); } \
+        else a = slowBinary(Op::base, a, intCell(ip->i)); \
+        NEXT; }
 #define UNARY(opname, expr) \
     L_##opname: { NEED(1); Cell &a = sp[-1]; \
         if (a.kind == CellKind::Int) { const int64_t x = a.i; a.i = (expr); } \
@@ -231,6 +245,8 @@ void ForthSystem::run(const Instr *code)
         &&L_Swap, &&L_ULess, &&L_Xor, &&L_ZeroNotEqual, &&L_ZeroGreater, &&L_ZeroGreaterEqual,
         &&L_TwoToR, &&L_TwoRFrom, &&L_TwoRFetch, &&L_NotEqual, &&L_Nip, &&L_Pick, &&L_Tuck,
         &&L_UGreater, &&L_Within, &&L_CFetch, &&L_CStore, &&L_Cells, &&L_CellPlus,
+        &&L_AddLiteral, &&L_SubLiteral, &&L_LessLiteral, &&L_GreaterLiteral,
+        &&L_EqualLiteral, &&L_AndLiteral,
     };
     static_assert(sizeof(labels) / sizeof(labels[0]) == size_t(Op::Count),
                   "labels out of step with Op");
@@ -526,6 +542,12 @@ L_Add: {
     COMPARE(NotEqual, x != y)
     COMPARE(ULess, uint64_t(x) < uint64_t(y))
     COMPARE(UGreater, uint64_t(x) > uint64_t(y))
+    WITH_LITERAL(AddLiteral, Add, wrapAdd(x, y))
+    WITH_LITERAL(SubLiteral, Sub, wrapSub(x, y))
+    WITH_LITERAL(AndLiteral, And, x & y)
+    WITH_LITERAL(LessLiteral, Less, TRUTH(x < y))
+    WITH_LITERAL(GreaterLiteral, Greater, TRUTH(x > y))
+    WITH_LITERAL(EqualLiteral, Equal, TRUTH(x == y))
     UNARY(Negate, wrapSub(0, x))
     UNARY(Abs, x < 0 ? wrapSub(0, x) : x)
     UNARY(OnePlus, wrapAdd(x, 1))
@@ -750,4 +772,5 @@ L_TwoRFetch:
 #undef BINARY
 #undef COMPARE
 #undef UNARY
+#undef WITH_LITERAL
 }

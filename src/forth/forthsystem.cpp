@@ -593,15 +593,41 @@ void ForthSystem::compileWord(PCFA *word)
         m_defining->code.push_back(instr);
         return;
     }
+    if (word->kind == WordKind::Primitive && fuseWithLiteral(word->code[0].op))
+        return;
     // Thunks are copied without their PExit: a primitive costs no call.
     const std::vector<Instr> thunk = word->code;
     m_defining->code.insert(m_defining->code.end(), thunk.begin(), thunk.end() - 1);
+}
+
+// An integer literal and the operator after it become one instruction, unless a branch
+// goes to the operator.
+bool ForthSystem::fuseWithLiteral(Op op)
+{
+    static const QHash<int, Op> fused = {
+        {int(Op::Add), Op::AddLiteral}, {int(Op::Sub), Op::SubLiteral},
+        {int(Op::Less), Op::LessLiteral}, {int(Op::Greater), Op::GreaterLiteral},
+        {int(Op::Equal), Op::EqualLiteral}, {int(Op::And), Op::AndLiteral},
+    };
+    std::vector<Instr> &body = m_defining->code;
+    const auto it = fused.constFind(int(op));
+    if (it == fused.constEnd() || body.empty() || m_labelAt == int(body.size())
+        || body.back().op != Op::PLiteral || body.back().arg != int32_t(CellKind::Int))
+        return false;
+    body.back().op = *it;
+    return true;
+}
+
+void ForthSystem::markLabel()
+{
+    m_labelAt = int(code().size());
 }
 
 void ForthSystem::resolveForward(int from)
 {
     std::vector<Instr> &body = code();
     body[size_t(from)].arg = int32_t(body.size()) - from;
+    markLabel();
 }
 
 void ForthSystem::branchBack(Op op, int to)

@@ -134,6 +134,8 @@ enum class Op : uint32_t {
     Over, RFrom, RFetch, Rot, RShift, Swap, ULess, Xor, ZeroNotEqual, ZeroGreater,
     ZeroGreaterEqual, TwoToR, TwoRFrom, TwoRFetch, NotEqual, Nip, Pick, Tuck, UGreater, Within,
     CFetch, CStore, Cells, CellPlus,
+    // A literal and the operator after it, fused by the compiler ( x -- x op i ).
+    AddLiteral, SubLiteral, LessLiteral, GreaterLiteral, EqualLiteral, AndLiteral,
     Count
 };
 
@@ -331,6 +333,8 @@ public:
     void emitLiteral(const Cell &cell);
     void compileWord(PCFA *word);
     void resolveForward(int from);                    // a branch at from to the next instr
+    void markLabel();                                 // a branch goes to the next instr
+    bool fuseWithLiteral(Op op);
     void branchBack(Op op, int to);
     CSItem popControl(ControlKind kind, const char *message);
     int controlDepthOf(ControlKind kind) const;       // index from the top, -1 when none
@@ -370,6 +374,7 @@ public:
     std::vector<CSItem> m_control;
     std::vector<QByteArray> m_localNames;             // upper case, of the definition
     int m_localsEnter = -1;                           // its PLocalsEnter, -1 without locals
+    int m_labelAt = -1;       // PLabel: the latest branch target in the current definition
 
     std::vector<InputSource> m_sources;
     std::function<void(const char *, size_t)> m_output;

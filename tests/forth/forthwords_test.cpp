@@ -176,7 +176,15 @@ INSTANTIATE_TEST_SUITE_P(ControlStructures, ForthWordTest, testing::Values(
     ForthCase{"NestedCase",
               ": t case 1 of case 2 of 12 endof 0 endcase endof 99 swap endcase "
               "; 2 1 t . 3 t .",
-              "12 99 "}),
+              "12 99 "},
+    ForthCase{"LiteralBeforeThenAndBegin",
+              ": t 1 2 rot if 10 then + ; 0 t . -1 t . . : u 0 5 begin 1 - swap "
+              "1 + swap dup 0= until drop ; u .",
+              "3 12 1 5 "},
+    ForthCase{"FusedLiteralOperators",
+              ": t dup 3 + . dup 3 - . dup 3 < . dup 3 > . dup 3 = . 6 and . ; 7 "
+              "t",
+              "10 4 0 -1 0 6 "}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(DefiningWords, ForthWordTest, testing::Values(
