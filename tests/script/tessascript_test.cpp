@@ -91,4 +91,90 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// The host objects through the tool: the help listing, the time limit, the prompt on
+// standard input and the post-build example script.
+struct HostRun
+{
+    const char *name;
+    QStringList arguments;
+    QByteArray input;
+    int status;
+    QByteArray out;
+    QByteArray err;
+};
+
+class TessaScriptHostTest : public TempDirTest, public testing::WithParamInterface<HostRun>
+{
+};
+
+TEST_P(TessaScriptHostTest, PrintsAndFailsAsExpected)
+{
+    const HostRun &row = GetParam();
+    const ToolResult result = runTool("tessascript", row.arguments, dir(), row.input);
+    EXPECT_EQ(result.exitCode, row.status);
+    EXPECT_EQ(result.out, row.out);
+    EXPECT_EQ(result.err, row.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TessaScriptHostTest, testing::Values(
+    HostRun{"TimeLimitStopsARunawayLoop",
+            {"-timeout", "0.2", "-e", "WScript.Echo('started'); for (;;) {}", "-e", "WScript.Echo('no')"},
+            "", 2, "started", "tessascript: error: time limit of 0.2 seconds reached, script stopped\n"},
+    HostRun{"TimeLimitEndsAWaitingChild", {"-timeout", "0.2", "-e", "TRSys.run('sleep 20', true)"},
+            "", 2, "", "tessascript: error: time limit of 0.2 seconds reached, script stopped\n"},
+    HostRun{"TimeLimitNotReached", {"-timeout", "20", "-print", "-e", "6 * 7"}, "", 0, "42\n", ""},
+    HostRun{"BadTimeLimit", {"-timeout", "0", "-e", "1"}, "", 1, "",
+            "tessascript: error: invalid timeout '0': expected seconds greater than 0, "
+            "at most 1000000\n"},
+    HostRun{"PopupReadsStandardInput",
+            {"-e", "WScript.Echo(TRSys.popup('Flash? '))"}, "maybe\nYes\n", 0,
+            "Flash? [yes/no] [yes/no] true", ""},
+    HostRun{"PopupAtTheEndOfInput",
+            {"-e", "WScript.Echo(TRSys.popup('Flash? '))"}, "", 0, "Flash? [yes/no] false", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(TessaScriptHostTest, HelpObjectsListsEveryHostMethod)
+{
+    const ToolResult result = runTool("tessascript", {"-help-objects"}, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out.startsWith(
+        "WScript\n    WScript.Echo (1 argument)\n\nBinaryFile\n"
+        "    BinaryFile.load(path) loads binary file from path.\n"
+        "    BinaryFile.loadAppend(path) loads binary file from path and appends it to\n"
+        "        the binary image.\n"));
+    EXPECT_TRUE(result.out.endsWith(
+        "    TRSys.appendStringToFile(path, string) appends string to file path.\n"));
+    EXPECT_EQ(result.out.count("\n    BinaryFile."), 11);
+    EXPECT_EQ(result.out.count("\n    TRSys."), 19);
+}
+
+// The post-build example on an image of its own: 64 bytes 0, 7, 14, ... with an empty
+// header. The CRC was computed by Python's bz2 module (the block CRC of its stream).
+TEST_F(TessaScriptHostTest, PostBuildExampleStampsAndVerifiesTheHeader)
+{
+    QByteArray image;
+    for (int i = 0; i < 64; ++i)
+        image += char(i * 7);
+    image.replace(0x1C, 8, QByteArray(8, '\0'));
+    write("fw.bin", image);
+    const QString script = sourcePath("examples/postbuild/postbuild.js");
+    const QStringList arguments = {"-e", "var image = 'fw.bin'", script};
+    ToolResult result = runTool("tessascript", arguments, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, "fw.bin: 64 bytes, CRC 0x77d7bfd3, header verified\n");
+    EXPECT_EQ(result.err, "");
+    image.replace(0x1C, 8, QByteArray::fromHex("40000000d3bfd777"));
+    EXPECT_EQ(read("fw.bin"), image);
+    // Stamping again finds its own header and gives the same file.
+    result = runTool("tessascript", arguments, dir());
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(read("fw.bin"), image);
+
+    write("short.bin", QByteArray(8, '\0'));
+    result = runTool("tessascript", {"-e", "var image = 'short.bin'", script}, dir());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "short.bin: too short for an image header (8 bytes)\n");
+}
+
 } // namespace
