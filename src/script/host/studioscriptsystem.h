@@ -37,7 +37,7 @@ public:
 
     /// How the context is made: a MyESContext asks keepRunning() before every
     /// instruction (stop requests work; with ProcessEvents, pending events run too); a
-    /// plain one never asks, which saves about a third of the time of tight loops, and
+    /// plain one never asks, which saves up to a third of the time of tight loops, and
     /// stop requests then go unheard.
     enum class ContextKind { Stoppable, ProcessEvents, Plain };
 
