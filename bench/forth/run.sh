@@ -59,7 +59,8 @@ best() {
             exit 1
         fi
         rm -f "$out"
-        if [ -z "$best_line" ] || awk -v a="${line% *}" -v b="${best_line% *}" 'BEGIN {exit !(a < b)}'; then
+        if [ -z "$best_line" ] \
+           || awk -v a="${line% *}" -v b="${best_line% *}" 'BEGIN {exit !(a < b)}'; then
             best_line=$line
         fi
     done
@@ -75,9 +76,10 @@ for program in fib loop sieve; do
         seconds[$system]=$s
         memory[$system]=$m
     done
-    printf '%-5s forthscript %6.3f s %7d KB | gforth %6.3f s %7d KB | gforth-fast %6.3f s %7d KB\n' \
+    printf '%-5s forthscript %6.3f s %7d KB | gforth %6.3f s %7d KB' \
         "$program" "${seconds[forthscript]}" "${memory[forthscript]}" "${seconds[gforth]}" \
-        "${memory[gforth]}" "${seconds[gforth-fast]}" "${memory[gforth-fast]}"
+        "${memory[gforth]}"
+    printf ' | gforth-fast %6.3f s %7d KB\n' "${seconds[gforth-fast]}" "${memory[gforth-fast]}"
     awk -v o="${seconds[forthscript]}" -v g="${seconds[gforth]}" -v f="${seconds[gforth-fast]}" '
         function ratio(a, b) { return b > 0 ? a / b : 0 }
         BEGIN { printf "      ratio to gforth %.2f (target at most 2.0), to gforth-fast %.2f\n",

@@ -21,6 +21,11 @@ namespace {
     throwTypeError("invalid operand combination");
 }
 
+bool bothInts(const Cell &a, const Cell &b)
+{
+    return (uint32_t(a.kind) | uint32_t(b.kind)) == 0;
+}
+
 bool isNumber(const Cell &cell)
 {
     return cell.kind == CellKind::Int || cell.kind == CellKind::Float;
@@ -209,12 +214,12 @@ void ForthSystem::run(const Instr *code)
 // ( a b -- a op b ) integer fast path, the rest through slowArithmetic
 #define BINARY(opname, expr) \
     L_##opname: { NEED(2); Cell &a = sp[-2]; const Cell &b = sp[-1]; \
-        if ((uint32_t(a.kind) | uint32_t(b.kind)) == 0) { const int64_t x = a.i, y = b.i; a.i = (expr); } \
+        if (bothInts(a, b)) { const int64_t x = a.i, y = b.i; a.i = (expr); } \
         else a = slowArithmetic(Op::opname, a, b); \
         --sp; NEXT; }
 #define COMPARE(opname, expr) \
     L_##opname: { NEED(2); Cell &a = sp[-2]; const Cell &b = sp[-1]; \
-        if ((uint32_t(a.kind) | uint32_t(b.kind)) == 0) { const int64_t x = a.i, y = b.i; a.i = TRUTH(expr); } \
+        if (bothInts(a, b)) { const int64_t x = a.i, y = b.i; a.i = TRUTH(expr); } \
         else a = intCell(TRUTH(slowCompare(Op::opname, a, b))); \
         --sp; NEXT; }
 // ( a -- a op i ) with the literal i of the instruction
@@ -477,7 +482,7 @@ L_CFetch:
 L_PlusStore: {
     NEED(2);
     Cell *target = cellAt(sp[-1], true);
-    if ((uint32_t(target->kind) | uint32_t(sp[-2].kind)) == 0)
+    if (bothInts(*target, sp[-2]))
         target->i = wrapAdd(target->i, sp[-2].i);
     else
         *target = slowArithmetic(Op::Add, *target, sp[-2]);
@@ -513,7 +518,7 @@ L_Add: {
     NEED(2);
     Cell &a = sp[-2];
     const Cell &b = sp[-1];
-    if ((uint32_t(a.kind) | uint32_t(b.kind)) == 0) {
+    if (bothInts(a, b)) {
         a.i = wrapAdd(a.i, b.i);
     } else if (a.kind == CellKind::Data && b.kind == CellKind::Int) {
         a.i = wrapAdd(a.i, b.i);
@@ -568,7 +573,7 @@ L_Mod:
 L_DivMod: {
     NEED(2);
     const Cell &a = sp[-2], &b = sp[-1];
-    if ((uint32_t(a.kind) | uint32_t(b.kind)) != 0) {
+    if (!bothInts(a, b)) {
         if (ip->op == Op::DivMod)
             throwCombination();
         sp[-2] = slowArithmetic(ip->op, a, b);

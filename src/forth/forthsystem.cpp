@@ -4,7 +4,7 @@
 
 #include <sys/mman.h>
 
-#include <cstring>
+#include <cctype>
 
 namespace {
 

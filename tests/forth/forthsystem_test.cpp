@@ -220,7 +220,9 @@ TEST(ForthSystemTest, OutputGoesWhereSetAndStackIsShown)
 {
     ForthInterpreter forth;
     QByteArray first, second;
-    forth.setOutput([&first](const char *data, std::size_t size) { first.append(data, int(size)); });
+    forth.setOutput([&first](const char *data, std::size_t size) {
+        first.append(data, int(size));
+    });
     forth.evaluate("65 emit 1 2", QStringLiteral("a"));
     forth.setOutput([&second](const char *data, std::size_t size) {
         second.append(data, int(size));
