@@ -6,6 +6,8 @@
 #include "forth/forthinterpreter.h"
 #include "qtx/toolsupport.h"
 
+#include <QFile>
+
 #include <csignal>
 #include <cstdio>
 
@@ -32,11 +34,11 @@ ForthScriptArgParse::ForthScriptArgParse()
     : ToolArgParse(QStringLiteral("forthscript"),
                    QStringLiteral("FILE...\n-e TEXT...\n(no argument: the console)"),
                    QStringLiteral(
-                       "Every FILE (or -e TEXT) is interpreted in turn by one Forth system:\n"
-                       "definitions persist from one to the next. An uncaught exception\n"
-                       "prints FILE:LINE: TEXT on standard error and ends the run with\n"
-                       "status 1. Without arguments, the console reads lines from standard\n"
-                       "input and answers each with OK or the exception's text."))
+                       "Every FILE (or -e TEXT; - is standard input) is interpreted in turn\n"
+                       "by one Forth system: definitions persist from one to the next. An\n"
+                       "uncaught exception prints FILE:LINE: TEXT on standard error and ends\n"
+                       "the run with status 1. Without arguments, the console reads lines\n"
+                       "from standard input and answers each with OK or the exception's text."))
 {
     addHandler(QStringLiteral("-e"), QStringLiteral("TEXT"),
                [this](const QString &, const QString &value) {
@@ -66,6 +68,10 @@ int ForthScriptTool::run(const QStringList &arguments)
         try {
             if (source.isText) {
                 interpreter.evaluate(source.fileOrText.toUtf8(), QStringLiteral("-e"));
+            } else if (source.fileOrText == QLatin1String("-")) {
+                QFile input;
+                input.open(stdin, QIODevice::ReadOnly);
+                interpreter.evaluate(input.readAll(), QStringLiteral("-"));
             } else {
                 QTx::checkReadableFile(source.fileOrText);
                 interpreter.includeFile(source.fileOrText);

@@ -6,7 +6,7 @@
 #include <QVector>
 
 /// The command line of forthscript: FILE... where `-e TEXT` may stand in place of a
-/// FILE; no argument at all starts the console.
+/// FILE and "-" reads standard input; no argument at all starts the console.
 class ForthScriptArgParse : public QTx::ToolArgParse
 {
 public:

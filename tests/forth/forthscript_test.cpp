@@ -77,6 +77,10 @@ INSTANTIATE_TEST_SUITE_P(Table, ForthScriptTest, testing::Values(
             banner + "OK\n25 \nOK\n1 \nOK\n", ""},
     ToolRun{"ConsoleReportsErrorsInIncludedFiles", {}, "include bad.fs\n.s\n", 0,
             banner + "3 \nundefined word: nosuch\n<0> \nOK\n", ""},
+    ToolRun{"DashIsStandardInput", {"lib.fs", "-", "-e", "2 sq ."}, "3 sq .\n: c 1 0 / ;\n",
+            0, "9 4 ", ""},
+    ToolRun{"ErrorOnStandardInput", {"-"}, "1 .\n\n1 0 /\n", 1, "1 ",
+            "-:3: divide by zero\n"},
     ToolRun{"CommentOverLinesInFile", {"wide.fs"}, "", 0, "1 ", ""},
     ToolRun{"ConsoleEmptyInput", {}, "", 0, banner, ""}),
     [](const auto &info) { return std::string(info.param.name); });

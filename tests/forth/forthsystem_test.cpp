@@ -197,6 +197,12 @@ INSTANTIATE_TEST_SUITE_P(OwnChoices, ForthErrorTest, testing::Values(
     ForthCase{"ExecuteUnfinishedNoname", ":noname [ dup execute ] ;", "|invalid recursion"},
     ForthCase{"NonameFinishedRuns", ":noname [ dup ] 1 . ; execute .s", "1 <1> #<CODE-ADDRESS "
               "(NONAME-CHILD)> "},
+    ForthCase{"QueryReadsTheNextLine", "1 . query 2 .\n3 .", "1 3 "},
+    ForthCase{"RefillAtTheEnd", "refill\n4 . . refill .", "4 -1 0 "},
+    ForthCase{"CurrentFollowsSetCurrent",
+              "wordlist dup set-current get-current = . forth-wordlist set-current "
+              "get-current forth-wordlist = .", "-1 -1 "},
+    ForthCase{"CharsAreCells", "1 chars . 5 char+ . 3 cells . 0 cell+ .", "1 6 3 1 "},
     ForthCase{"StateWhileCompiling", ": t [ state @ . ] ; state @ .", "0 0 "}),
     caseName);
 
