@@ -22,7 +22,8 @@ int BuildLog::beginGroup(const QString &title, quint32 flags, int buildIndex)
     group.flags = flags | groupFlag;
     group.buildIndex = buildIndex;
     m_groups.append(group);
-    echo(title);
+    if (!m_wholeGroups)
+        echo(title);
     return m_groups.size() - 1;
 }
 
@@ -49,7 +50,48 @@ void BuildLog::addLine(int group, quint32 kind, const QString &text, int stream)
     case NoteLine: ++target.notes; break;
     default: break;
     }
-    echo("    " + text);
+    if (!m_wholeGroups)
+        echo("    " + text);
+}
+
+namespace {
+
+QString wholeGroupLine(const BuildLog::Line &line)
+{
+    const Diagnostic &diagnostic = line.diagnostic;
+    if (diagnostic.severity == Diagnostic::Plain || diagnostic.file.isEmpty()
+        || diagnostic.line < 0)
+        return line.text;
+    const char *word = diagnostic.severity == Diagnostic::Error     ? "error"
+                       : diagnostic.severity == Diagnostic::Warning ? "warning"
+                                                                    : "note";
+    QString text = diagnostic.file + ':' + QString::number(diagnostic.line) + ':';
+    if (diagnostic.column >= 0)
+        text += QString::number(diagnostic.column) + ':';
+    return text + ' ' + word + ": " + diagnostic.message;
+}
+
+} // namespace
+
+void BuildLog::endGroup(int group)
+{
+    if (group < 0 || group >= m_groups.size() || m_groups[group].ended)
+        return;
+    Group &ended = m_groups[group];
+    ended.ended = true;
+    if (!m_wholeGroups)
+        return;
+    echo(ended.title);
+    for (const Line &line : ended.lines)
+        echo("    " + wholeGroupLine(line));
+    if (!ended.status.isEmpty())
+        echo("    " + ended.status);
+}
+
+void BuildLog::endOpenGroups()
+{
+    for (int group = 0; group < m_groups.size(); ++group)
+        endGroup(group);
 }
 
 void BuildLog::addDiagnostic(int group, const Diagnostic &diagnostic, const QString &text)

@@ -42,6 +42,7 @@ public:
         int warnings = 0;
         int notes = 0;
         QString status;  // "Terminated" once the step failed or was cancelled
+        bool ended = false;
     };
 
     /// "1 Error", "3 Warnings", ... for the count columns; empty for 0.
@@ -54,7 +55,18 @@ public:
     /// indented by four blanks.
     void setEcho(std::function<void(const QString &)> echo) { m_echo = std::move(echo); }
 
+    /// Echoes each group whole when it ends instead of line by line, so that the groups
+    /// of steps that run at the same time never interleave: the title, the lines
+    /// indented by four blanks (diagnostics as "FILE:LINE:COL: error|warning|note:
+    /// TEXT"), then "    Terminated" when the step was terminated. Lines outside any
+    /// group are echoed at once.
+    void setEchoWholeGroups(bool whole) { m_wholeGroups = whole; }
+
     int beginGroup(const QString &title, quint32 flags, int buildIndex);
+    /// The group's step is over (a group ends once; later calls do nothing).
+    void endGroup(int group);
+    /// Ends every group still open, in order (at the end of a build).
+    void endOpenGroups();
     void addLine(int group, quint32 kind, const QString &text, int stream = -1);
     void addDiagnostic(int group, const Diagnostic &diagnostic, const QString &text);
     /// Marks the group's step terminated; the status text is set once.
@@ -74,4 +86,5 @@ private:
     int m_errors = 0;
     int m_warnings = 0;
     bool m_showOtherLines = true;
+    bool m_wholeGroups = false;
 };

@@ -53,12 +53,16 @@ void LogBuilder::beginGroup(const ProjectElement *node, const QString &title,
     if (m_projectCount > 1 && project && project->name() != QLatin1String("<NULL>"))
         fullTitle += " from project '" + project->name() + "' in configuration '"
                      + configuration + "'";
+    // A step that failed is left open by its job; the next one closes it.
+    if (m_group >= 0)
+        m_log->endGroup(m_group);
     m_group = m_log->beginGroup(fullTitle, flags, m_buildIndex);
 }
 
 void LogBuilder::endGroup(const ProjectElement *, const QString &)
 {
     flushOutput();
+    m_log->endGroup(m_group);
     m_group = -1;
 }
 
@@ -139,11 +143,15 @@ void LogBuilder::information(const QString &text)
 void LogBuilder::cancel()
 {
     m_log->terminate(m_group);
-    if (isRunning())
+    const bool wasRunning = isRunning();
+    if (wasRunning)
         kill();
     m_commandStarted = false;
-    if (!m_outputFile.isEmpty())
+    if (wasRunning && !m_outputFile.isEmpty())
         QFile::remove(m_outputFile);
+    flushOutput();
+    m_log->endGroup(m_group);
+    m_group = -1;
 }
 
 void LogBuilder::removeFile(const QString &fileName, bool ignoreFailure)
