@@ -12,7 +12,7 @@ class ForthErrorTest : public testing::TestWithParam<ForthCase> {};
 
 TEST_P(ForthErrorTest, FailsWithItsMessage)
 {
-    EXPECT_EQ(runForth(GetParam().text), QByteArray(GetParam().result));
+    EXPECT_EQ(runForth(QByteArray::fromStdString(GetParam().text)), QByteArray(GetParam().result));
 }
 
 INSTANTIATE_TEST_SUITE_P(ControlStructures, ForthErrorTest, testing::Values(
@@ -204,6 +204,27 @@ INSTANTIATE_TEST_SUITE_P(OwnChoices, ForthErrorTest, testing::Values(
               "get-current forth-wordlist = .", "-1 -1 "},
     ForthCase{"CharsAreCells", "1 chars . 5 char+ . 3 cells . 0 cell+ .", "1 6 3 1 "},
     ForthCase{"StateWhileCompiling", ": t [ state @ . ] ; state @ .", "0 0 "}),
+    caseName);
+
+// The sizes of the stacks and buffers, at their edges.
+INSTANTIATE_TEST_SUITE_P(Limits, ForthErrorTest, testing::Values(
+    // 511 nested calls and the bottom of the run fill the 512 cells of the return stack.
+    ForthCase{"DeepestRecursion", ": f dup if 1- recurse then ; 511 f .", "0 "},
+    ForthCase{"OneCallTooDeep", ": f dup if 1- recurse then ; 512 f",
+              "|return stack overflow"},
+    ForthCase{"DataStackFull", ": f 0 do i loop ; 512 f depth", "|stack overflow"},
+    ForthCase{"DataStackAllButOne", ": f 0 do i loop ; 511 f depth .", "511 "},
+    ForthCase{"ReturnStackByToR", ": f 0 do i >r loop ; 512 f", "|return stack overflow"},
+    ForthCase{"ReturnStackFullThenExit", ": f 0 do i >r loop ; 511 f",
+              "|return stack imbalance"},
+    ForthCase{"WordOfMaximumLength", "32 word " + std::string(255, 'w') + " count . c@ .",
+              "255 119 "},
+    ForthCase{"WordTooLong", "32 word " + std::string(256, 'w'), "|string buffer overflow"},
+    ForthCase{"ExitFromNestedLoops",
+              ": t 3 0 do 3 0 do i j + 2 = if i j exit then loop loop ; t . . t . .",
+              "0 2 0 2 "},
+    ForthCase{"FloatDisplay", "1e20 . 1.0e-5 . 0.1 . 100.0 . 2.0 3 / .",
+              "1e+20 1e-05 0.1 100 0.666666666666667 "}),
     caseName);
 
 // What the outer interpreter takes for a number; anything else is an undefined word.

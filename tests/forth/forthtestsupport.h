@@ -38,7 +38,7 @@ inline QByteArray runForth(const QByteArray &text)
 struct ForthCase
 {
     const char *name;
-    const char *text;
+    std::string text;
     const char *result;
 };
 

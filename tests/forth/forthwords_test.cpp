@@ -13,7 +13,7 @@ class ForthWordTest : public testing::TestWithParam<ForthCase> {};
 
 TEST_P(ForthWordTest, PrintsWhatStandardForthPrints)
 {
-    EXPECT_EQ(runForth(GetParam().text), QByteArray(GetParam().result));
+    EXPECT_EQ(runForth(QByteArray::fromStdString(GetParam().text)), QByteArray(GetParam().result));
 }
 
 INSTANTIATE_TEST_SUITE_P(Arithmetic, ForthWordTest, testing::Values(
