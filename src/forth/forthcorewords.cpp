@@ -4,6 +4,7 @@
 
 #include "forthsystem_p.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -31,6 +32,12 @@ void dotR(S &s)
 void dotS(S &s)
 {
     s.output(s.stackText());
+}
+
+// ( u -- ) unsigned
+void uDot(S &s)
+{
+    s.output(QByteArray::number(qulonglong(s.popInt())) + ' ');
 }
 
 // ( char -- )
@@ -85,6 +92,28 @@ void move(S &s)
     Cell *target = s.cellAt(to, true);
     const Cell *source = s.cellAt(from, false);
     std::memmove(static_cast<void *>(target), source, size_t(length) * sizeof(Cell));
+}
+
+// ( addr u char -- )
+void fill(S &s)
+{
+    const Cell value = intCell(s.popInt() & 0xff);
+    const int64_t length = s.popInt();
+    const Cell address = s.pop();
+    if (length <= 0)
+        return;
+    Cell last = address;
+    last.i += length - 1;
+    s.cellAt(last, true);
+    Cell *cells = s.cellAt(address, true);
+    std::fill(cells, cells + length, value);
+}
+
+// ( -- c-addr u ) the input line
+void source(S &s)
+{
+    s.push(s.inputAddress(0));
+    s.pushInt(s.source().line.size());
 }
 
 // ( n -- )
@@ -390,7 +419,8 @@ constexpr NativeEntry natives[] = {
     {"UNUSED", unused, 0}, {"THROW", throwWord, 0}, {"CATCH", catchWord, 0},
     {"HTML-ESCAPE", htmlEscape, 0}, {",,", twoComma, 0}, {"STRING-ARG", stringArg, 0},
     // Beyond the registered set.
-    {"TYPE", type, 0}, {"C,", cComma, 0}, {"EVALUATE", evaluateWord, 0},
+    {"TYPE", type, 0}, {"C,", cComma, 0}, {"EVALUATE", evaluateWord, 0}, {"U.", uDot, 0},
+    {"FILL", fill, 0}, {"SOURCE", source, 0},
 };
 
 } // namespace
@@ -401,4 +431,5 @@ void registerCoreWords(ForthSystem &system)
         system.addPrimitive(entry.name, entry.op);
     for (const NativeEntry &entry : natives)
         system.addNative(entry.name, entry.fn, entry.flags);
+    system.defineConstant("BL", intCell(' '));
 }

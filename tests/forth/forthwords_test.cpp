@@ -319,7 +319,11 @@ INSTANTIATE_TEST_SUITE_P(Strings, ForthWordTest, testing::Values(
               "5 "},
     ForthCase{"CompiledStringStaysValid",
               ": t s\" kept\" ; 100 allot t type t nip .",
-              "kept4 "}),
+              "kept4 "},
+    ForthCase{"FillSourceBl",
+              "create a 4 chars allot a 4 bl fill a 3 chars + c@ . a 2 42 fill a "
+              "c@ . a char+ c@ . a 2 chars + c@ . source nip . -1 u.",
+              "32 42 42 32 119 18446744073709551615 "}),
     caseName);
 
 INSTANTIATE_TEST_SUITE_P(CatchThrow, ForthWordTest, testing::Values(
