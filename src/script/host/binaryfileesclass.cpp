@@ -74,27 +74,6 @@ quint32 byteOrderOf(ESContext *cx, const ESValue &littleEndian)
     return littleEndian.isUndefined() || cx->toBoolean(littleEndian) ? 0 : 1;
 }
 
-// The whole file, or nothing when it cannot be read completely (a directory, a file
-// beyond the image limit, a read error).
-std::optional<QByteArray> readWholeFile(const QString &path)
-{
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const qint64 size = file.size();
-    if (size > scriptMaxBinarySize)
-        return std::nullopt;
-    try {
-        QByteArray bytes = file.read(size);
-        // A file that grew or shrank while being read counts as not read completely.
-        if (bytes.size() != size || !file.atEnd())
-            return std::nullopt;
-        return bytes;
-    } catch (const std::bad_alloc &) {
-        return std::nullopt;
-    }
-}
-
 // Writes the bytes as the whole file, created with permission bits 0600 or truncated.
 bool writeBytes(const QString &path, const char *data, qint64 size)
 {
@@ -118,18 +97,12 @@ bool writeBytes(const QString &path, const char *data, qint64 size)
 
 ESObject *BinaryFileESClass::install(ESContext *cx)
 {
-    ESObject *object = ESClass::install(cx);
-    for (const ESBuiltinDescriptor &method : methods)
-        cx->defineBuiltin(object, this, method);
-    return object;
+    return scriptInstallHost(cx, this, methods, int(std::size(methods)));
 }
 
 BinaryFileESClass *BinaryFileESClass::installInto(ESContext *cx)
 {
-    auto *binaryFile = static_cast<BinaryFileESClass *>(
-        cx->adoptClass(std::make_unique<BinaryFileESClass>()));
-    binaryFile->install(cx);
-    return binaryFile;
+    return scriptAdoptHost<BinaryFileESClass>(cx);
 }
 
 void BinaryFileESClass::call(ESContext *cx, ESObject *function, const ESValue &thisValue,
@@ -185,7 +158,7 @@ bool BinaryFileESClass::load(const QString &path, bool append)
         m_image.clear();
         m_hasImage = false;
     }
-    const std::optional<QByteArray> bytes = readWholeFile(path);
+    const std::optional<QByteArray> bytes = scriptReadFile(path);
     if (!bytes || m_image.size() + qint64(bytes->size()) > scriptMaxBinarySize)
         return false;
     try {
@@ -242,11 +215,8 @@ bool BinaryFileESClass::pokeUint32(ESContext *cx, const ESValue *argv)
 
 ESValue BinaryFileESClass::peekBytes(ESContext *cx, const ESValue *argv) const
 {
-    const qint64 offset = scriptPosition(cx, argv[0]);
-    const qint64 count = clippedLength(offset, scriptPosition(cx, argv[1]));
-    if (count == 0)
-        return ESValue();
-    return scriptArrayFromBytes(cx, m_image.constData() + offset, count);
+    const QByteArray bytes = range(cx, argv);
+    return bytes.isEmpty() ? ESValue() : scriptArrayFromBytes(cx, bytes.constData(), bytes.size());
 }
 
 bool BinaryFileESClass::pokeBytes(ESContext *cx, const ESValue *argv)
@@ -263,12 +233,19 @@ bool BinaryFileESClass::pokeBytes(ESContext *cx, const ESValue *argv)
 
 ESValue BinaryFileESClass::crc32(ESContext *cx, const ESValue *argv) const
 {
-    const qint64 offset = scriptPosition(cx, argv[0]);
-    const qint64 count = clippedLength(offset, scriptPosition(cx, argv[1]));
-    if (count == 0)
+    const QByteArray bytes = range(cx, argv);
+    if (bytes.isEmpty())
         return ESValue();
     return ESValue::fromNumber(
-        scriptCrc32(reinterpret_cast<const uchar *>(m_image.constData()) + offset, count));
+        scriptCrc32(reinterpret_cast<const uchar *>(bytes.constData()), bytes.size()));
+}
+
+QByteArray BinaryFileESClass::range(ESContext *cx, const ESValue *argv) const
+{
+    const qint64 offset = scriptPosition(cx, argv[0]);
+    const qint64 count = clippedLength(offset, scriptPosition(cx, argv[1]));
+    return count ? QByteArray::fromRawData(m_image.constData() + offset, int(count))
+                 : QByteArray();
 }
 
 qint64 BinaryFileESClass::clippedLength(qint64 offset, qint64 length) const

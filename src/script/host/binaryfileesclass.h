@@ -35,6 +35,9 @@ private:
     ESValue peekBytes(ESContext *cx, const ESValue *argv) const;
     bool pokeBytes(ESContext *cx, const ESValue *argv);
     ESValue crc32(ESContext *cx, const ESValue *argv) const;
+    /// The bytes of the range the arguments (offset, length) give, clipped at the
+    /// image's end; shares the image's storage.
+    QByteArray range(ESContext *cx, const ESValue *argv) const;
     /// The length of the range at `offset` of at most `length` bytes, clipped at the
     /// image's end; 0 when the offset is outside the image.
     qint64 clippedLength(qint64 offset, qint64 length) const;

@@ -1,5 +1,7 @@
 #include "esqobject.h"
 
+#include "scripthostsupport.h"
+
 #include "script/escontext.h"
 #include "script/esobject.h"
 
@@ -21,10 +23,7 @@ ESQObject::ESQObject(const char *name, QObject *parent) : QObject(parent), ESCla
 
 ESObject *ESQObject::install(ESContext *cx)
 {
-    ESObject *object = ESClass::install(cx);
-    for (const ESBuiltinDescriptor &method : methods)
-        cx->defineBuiltin(object, this, method);
-    return object;
+    return scriptInstallHost(cx, this, methods, int(std::size(methods)));
 }
 
 void ESQObject::call(ESContext *cx, ESObject *function, const ESValue &thisValue, int argc,

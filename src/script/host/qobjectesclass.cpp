@@ -1,5 +1,7 @@
 #include "qobjectesclass.h"
 
+#include "scripthostsupport.h"
+
 #include "script/esatom.h"
 #include "script/escontext.h"
 #include "script/esnatives.h"
@@ -119,10 +121,7 @@ ESObject *QObjectESClass::install(ESContext *cx)
 
 QObjectESClass *QObjectESClass::installInto(ESContext *cx, QObject *object)
 {
-    auto *bridge =
-        static_cast<QObjectESClass *>(cx->adoptClass(std::make_unique<QObjectESClass>(object)));
-    bridge->install(cx);
-    return bridge;
+    return scriptAdoptHost<QObjectESClass>(cx, object);
 }
 
 void QObjectESClass::call(ESContext *cx, ESObject *function, const ESValue &thisValue,

@@ -1,12 +1,17 @@
 #include "scripthostsupport.h"
 
 #include "script/esatom.h"
+#include "script/esclass.h"
 #include "script/escontext.h"
 #include "script/esnativeerror.h"
 #include "script/esnatives.h"
 #include "script/esobject.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <array>
+#include <new>
 #include <vector>
 
 namespace {
@@ -28,6 +33,24 @@ constexpr std::array<quint32, 256> makeCrcTable()
 constexpr std::array<quint32, 256> crcTable = makeCrcTable();
 
 } // namespace
+
+std::optional<QByteArray> scriptReadFile(const QString &path, QIODevice::OpenMode mode)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly | mode))
+        return std::nullopt;
+    const qint64 size = file.size();
+    if (size > scriptMaxBinarySize)
+        return std::nullopt;
+    try {
+        QByteArray bytes = file.read(size);
+        if (bytes.size() != size || !file.atEnd())
+            return std::nullopt;
+        return bytes;
+    } catch (const std::bad_alloc &) {
+        return std::nullopt;
+    }
+}
 
 quint32 scriptCrc32(const uchar *data, qint64 size)
 {
@@ -81,4 +104,13 @@ qint64 scriptPosition(ESContext *cx, const ESValue &value)
         return -1;
     // Anything from 2^62 on is as far outside an image as 2^62 itself.
     return number >= 4611686018427387904.0 ? Q_INT64_C(4611686018427387904) : qint64(number);
+}
+
+ESObject *scriptInstallHost(ESContext *cx, ESClass *hostClass,
+                            const ESBuiltinDescriptor *methods, int count)
+{
+    ESObject *object = hostClass->ESClass::install(cx);
+    for (int i = 0; i < count; ++i)
+        cx->defineBuiltin(object, hostClass, methods[i]);
+    return object;
 }

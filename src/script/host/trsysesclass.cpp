@@ -128,16 +128,6 @@ bool writeText(const QString &path, const QString &text, QIODevice::OpenMode mod
     return stream.status() == QTextStream::Ok && file.flush();
 }
 
-std::optional<QByteArray> readFileBytes(const QString &path, QIODevice::OpenMode mode)
-{
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(mode))
-        return std::nullopt;
-    if (file.size() > scriptMaxBinarySize)
-        return std::nullopt;
-    return file.readAll();
-}
-
 QStringList outputLines(const QByteArray &output)
 {
     QStringList lines = QString::fromLocal8Bit(output).split(QLatin1Char('\n'));
@@ -154,17 +144,12 @@ QStringList outputLines(const QByteArray &output)
 
 ESObject *TRSysESClass::install(ESContext *cx)
 {
-    ESObject *object = ESClass::install(cx);
-    for (const ESBuiltinDescriptor &method : methods)
-        cx->defineBuiltin(object, this, method);
-    return object;
+    return scriptInstallHost(cx, this, methods, int(std::size(methods)));
 }
 
 TRSysESClass *TRSysESClass::installInto(ESContext *cx)
 {
-    auto *trsys = static_cast<TRSysESClass *>(cx->adoptClass(std::make_unique<TRSysESClass>()));
-    trsys->install(cx);
-    return trsys;
+    return scriptAdoptHost<TRSysESClass>(cx);
 }
 
 void TRSysESClass::call(ESContext *cx, ESObject *function, const ESValue &thisValue, int argc,
@@ -204,7 +189,7 @@ void TRSysESClass::call(ESContext *cx, ESObject *function, const ESValue &thisVa
         *result = ESValue::boolean(writeText(text(0), text(1), QIODevice::Append));
         return;
     case ReadStringFromFile: {
-        const auto bytes = readFileBytes(text(0), QIODevice::ReadOnly | QIODevice::Text);
+        const auto bytes = scriptReadFile(text(0), QIODevice::Text);
         *result = bytes ? ESValue::fromCell(cx->newStringCell(QString::fromUtf8(*bytes)))
                         : ESValue();
         return;
@@ -218,7 +203,7 @@ void TRSysESClass::call(ESContext *cx, ESObject *function, const ESValue &thisVa
         return;
     }
     case ReadByteArrayFromFile: {
-        const auto bytes = readFileBytes(text(0), QIODevice::ReadOnly);
+        const auto bytes = scriptReadFile(text(0));
         *result = bytes ? scriptArrayFromBytes(cx, bytes->constData(), bytes->size())
                         : ESValue();
         return;

@@ -1,5 +1,7 @@
 #include "wscriptesclass.h"
 
+#include "scripthostsupport.h"
+
 #include "script/escontext.h"
 #include "script/esobject.h"
 
@@ -30,10 +32,7 @@ void WScriptESClass::setWriter(Writer writer)
 
 ESObject *WScriptESClass::install(ESContext *cx)
 {
-    ESObject *object = ESClass::install(cx);
-    for (const ESBuiltinDescriptor &method : methods)
-        cx->defineBuiltin(object, this, method);
-    return object;
+    return scriptInstallHost(cx, this, methods, int(std::size(methods)));
 }
 
 void WScriptESClass::call(ESContext *cx, ESObject *function, const ESValue &thisValue, int argc,
