@@ -52,6 +52,9 @@ void setNonBlocking(int fd)
                             const std::vector<Redirection> &redirections, int outPipe,
                             int errPipe, int reportPipe)
 {
+    // A group of its own, so that kill() also ends what the command started (the
+    // compiler proper under a driver, a shell's children).
+    setpgid(0, 0);
     dup2(outPipe, 1);
     dup2(errPipe, 2);
     int devNull = open("/dev/null", O_RDONLY);
@@ -159,6 +162,8 @@ bool Process::start(const QString &directory, const QStringList &arguments, QStr
     const pid_t pid = fork();
     if (pid == 0)
         execChild(directoryBytes, argv, redirections, outPipe[1], errPipe[1], reportPipe[1]);
+    if (pid > 0)
+        setpgid(pid, pid);  // also here, so that a kill right after start reaches the group
     close(outPipe[1]);
     close(errPipe[1]);
     close(reportPipe[1]);
@@ -246,6 +251,7 @@ void Process::kill()
 {
     if (m_pid <= 0)
         return;
+    ::kill(-m_pid, SIGKILL);
     ::kill(m_pid, SIGKILL);
     int waitStatus = 0;
     waitpid(m_pid, &waitStatus, 0);

@@ -31,7 +31,7 @@ public:
     /// 8-bit value, the signal number for a child killed by a signal, 1 for a stopped
     /// child. With no child running it returns the last status at once.
     bool poll(int *status, int timeoutMs = 1);
-    /// Kills a running child (SIGKILL) and reaps it.
+    /// Kills a running child and every process in its group (SIGKILL) and reaps it.
     void kill();
     bool isRunning() const { return m_pid > 0; }
     pid_t processId() const { return m_pid; }
