@@ -161,8 +161,8 @@ TEST_P(TRSysPopup, AsksUntilYesOrNo)
 INSTANTIATE_TEST_SUITE_P(Table, TRSysPopup, testing::Values(
     PromptRow{"Yes", "yes\n", "true", "Flash it? [yes/no] "},
     PromptRow{"NoInAnyCase", "nO\n", "false", "Flash it? [yes/no] "},
-    PromptRow{"AsksAgainOnOtherAnswers", "y\n yes\nyes please\nYES\n", "true",
-              "Flash it? [yes/no] [yes/no] [yes/no] [yes/no] "},
+    PromptRow{"AsksAgainOnOtherAnswers", "nope\ny\n yes\nyes please\nYES\n", "true",
+              "Flash it? [yes/no] [yes/no] [yes/no] [yes/no] [yes/no] "},
     PromptRow{"EndOfInputIsNo", "maybe\n", "false", "Flash it? [yes/no] [yes/no] "},
     PromptRow{"AnswerNeedsItsLineFeed", "yes", "false", "Flash it? [yes/no] [yes/no] "}),
     [](const auto &info) { return std::string(info.param.name); });
