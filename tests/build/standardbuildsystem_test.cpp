@@ -11,6 +11,7 @@
 #include "projectsystem/projectsystem.h"
 #include "projectsystem/solution.h"
 
+#include "buildtestsupport.h"
 #include "testsupport.h"
 
 #include <QDateTime>
@@ -29,20 +30,6 @@ protected:
     {
         copyTree(sourcePath("examples/" + folder), dir());
         m_solution = m_projects.loadSolution(path(solutionFile));
-    }
-
-    static void copyTree(const QString &from, const QString &to)
-    {
-        QDir source(from);
-        QDir().mkpath(to);
-        const auto entries = source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-        for (const QFileInfo &entry : entries) {
-            const QString target = to + "/" + entry.fileName();
-            if (entry.isDir())
-                copyTree(entry.filePath(), target);
-            else
-                QFile::copy(entry.filePath(), target);
-        }
     }
 
     SerialBuild::Result build(const QString &configuration, quint32 options = ProjectJob::Quiet)
