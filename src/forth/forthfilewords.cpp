@@ -31,6 +31,19 @@ QFile *popFile(S &s)
     return s.fileFromId(s.popInt());
 }
 
+// A file opened for reading (or writing), else null: the wrong direction is an ior too.
+QFile *popReadable(S &s)
+{
+    QFile *file = popFile(s);
+    return file && file->isReadable() ? file : nullptr;
+}
+
+QFile *popWritable(S &s)
+{
+    QFile *file = popFile(s);
+    return file && file->isWritable() ? file : nullptr;
+}
+
 // Stores `bytes` as characters at `address`.
 void storeBytes(S &s, const Cell &address, const QByteArray &bytes)
 {
@@ -96,7 +109,7 @@ void deleteFile(S &s)
 // ( c-addr u1 fileid -- u2 ior ) u2 is 0 at the end of the file
 void readFile(S &s)
 {
-    QFile *file = popFile(s);
+    QFile *file = popReadable(s);
     const int64_t length = s.popInt();
     const Cell address = s.pop();
     if (!file || length < 0) {
@@ -114,7 +127,7 @@ void readFile(S &s)
 // characters; flag is false at the end of the file
 void readLine(S &s)
 {
-    QFile *file = popFile(s);
+    QFile *file = popReadable(s);
     const int64_t length = s.popInt();
     const Cell address = s.pop();
     if (!file || length < 0) {
@@ -147,7 +160,7 @@ void readLine(S &s)
 // ( c-addr u fileid -- ior )
 void writeWith(S &s, const char *end)
 {
-    QFile *file = popFile(s);
+    QFile *file = popWritable(s);
     const int64_t length = s.popInt();
     const QByteArray bytes = s.readString(s.pop(), length) + end;
     s.pushInt(file && file->write(bytes) == bytes.size() ? 0 : iorFile);

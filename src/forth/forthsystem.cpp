@@ -206,7 +206,7 @@ bool ForthSystem::refill()
         input.hasLine = true;
     } else if (input.id > 0) {
         QFile *file = fileFromId(input.id);
-        if (!file || file->atEnd())
+        if (!file || !file->isReadable() || file->atEnd())
             return false;
         input.line = file->readLine();
         ++input.lineNumber;

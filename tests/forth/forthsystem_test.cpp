@@ -390,6 +390,9 @@ TEST_F(ForthFileTest, IncludeFileAndSourceId)
 TEST_F(ForthFileTest, WriteFailures)
 {
     write("ro.txt", "x");
+    EXPECT_EQ(run("create b 9 allot " + quotedPath("wo.txt") + "w/o create-file drop value g\n"
+                  "b 9 g read-file . . b 9 g read-line . . . g include-file 1 ."),
+              "-37 0 -37 0 0 1 ");
     EXPECT_EQ(run(quotedPath("ro.txt") + "r/o open-file drop value f\n"
                   "s\" abc\" f write-file . s\" abc\" 99 write-line .\n"
                   + quotedPath("no/such/dir.txt") + "w/o create-file . .\n"
