@@ -101,6 +101,9 @@ ForthSystem::ForthSystem()
                           -1, 0);
     if (reserved == MAP_FAILED)
         throw ForthException(-9, "cannot reserve the data space");
+    // Large pages where the kernel offers them: a big array walked with a stride (a
+    // sieve) then costs far fewer page faults and TLB misses.
+    madvise(reserved, size_t(dictionaryCells) * sizeof(Cell), MADV_HUGEPAGE);
     dictionaryRegion.cells = static_cast<Cell *>(reserved);
     dictionaryRegion.capacity = dictionaryCells;
     for (int region = RegionSystem; region < int(m_regions.size()); ++region) {
