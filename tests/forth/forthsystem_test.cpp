@@ -371,6 +371,15 @@ TEST_F(ForthFileTest, IncludedFilesShareTheDictionary)
     }
 }
 
+// CATCH around INCLUDED unwinds the file's input source: the text after it goes on.
+TEST_F(ForthFileTest, CatchAroundIncludedResumesTheCaller)
+{
+    write("half.fs", ": early 1 ;\n2 0 /\n: late 3 ;\n");
+    EXPECT_EQ(run(quotedPath("half.fs") + "' included catch . source-id . 4 .\n"
+                  "early . [defined] late ."),
+              "-10 0 4 1 0 ");
+}
+
 TEST_F(ForthFileTest, IncludingItselfEndsWithAnError)
 {
     write("self.fs", "s\" " + path("self.fs").toUtf8() + "\" included\n");
