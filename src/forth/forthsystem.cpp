@@ -398,18 +398,19 @@ Cell ForthSystem::transientString(const QByteArray &text)
     PMemory &region = m_regions[RegionTransient];
     if (text.size() > transientCells)
         throw ForthException(-17);
-    // A ring: the oldest strings are overwritten once the region is full.
-    if (int64_t(region.capacity) + text.size() > transientCells)
-        region.capacity = 0;
-    const int64_t start = region.capacity;
-    region.capacity += text.size();
-    if (int64_t(region.storage.size()) < region.capacity) {
-        region.storage.resize(size_t(qMax<int64_t>(region.capacity, 2 * region.storage.size())));
+    // A ring: the oldest strings are overwritten once the region is full; `used` is
+    // where the next string goes.
+    if (region.used + text.size() > transientCells)
+        region.used = 0;
+    const int64_t start = region.used;
+    region.used += text.size();
+    if (int64_t(region.storage.size()) < region.used) {
+        region.storage.resize(size_t(qMax<int64_t>(region.used, 2 * region.storage.size())));
         region.cells = region.storage.data();
     }
     for (int i = 0; i < text.size(); ++i)
         region.cells[start + i] = intCell(uchar(text[i]));
-    region.allotted = qMax(region.allotted, region.capacity);
+    region.allotted = qMax(region.allotted, region.used);
     return dataCell(RegionTransient, start);
 }
 

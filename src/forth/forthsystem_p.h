@@ -92,7 +92,8 @@ struct PMemory
     Cell *cells = nullptr;
     int64_t allotted = 0;
     int64_t capacity = 0;
-    int64_t used = 0;           // the dictionary's high-water mark: above it cells are 0
+    int64_t used = 0;  // the dictionary's high-water mark (above it cells are 0); the
+                       // transient region's next free cell
     std::vector<Cell> storage;  // for the small regions
 };
 
