@@ -125,10 +125,12 @@ INSTANTIATE_TEST_SUITE_P(Table, BinaryFileTable, testing::Values(
                   "BinaryFile.load(dir + '/img.bin'); var r = BinaryFile.loadAppend(dir);"
                   " r + ',' + BinaryFile.length() + ',' + BinaryFile.load(dir)", "false,16,false"},
     BinaryFileRow{"SaveWithoutImageFails",
-                  "BinaryFile.save(dir + '/out.bin') + ',' + BinaryFile.saveRange(dir + '/out.bin', 0, 1)",
+                  "BinaryFile.save(dir + '/out.bin') + ','"
+                  " + BinaryFile.saveRange(dir + '/out.bin', 0, 1)",
                   "false,false"},
     BinaryFileRow{"SaveRangeOutsideFails",
-                  "BinaryFile.load(dir + '/img.bin'); BinaryFile.saveRange(dir + '/out.bin', 16, 1)",
+                  "BinaryFile.load(dir + '/img.bin');"
+                  " BinaryFile.saveRange(dir + '/out.bin', 16, 1)",
                   "false"},
     BinaryFileRow{"SaveIntoADirectoryFails",
                   "BinaryFile.load(dir + '/img.bin'); BinaryFile.save(dir)", "false"},
@@ -151,7 +153,8 @@ INSTANTIATE_TEST_SUITE_P(Table, BinaryFileTable, testing::Values(
 TEST_F(BinaryFileTest, SavesTheImageAndRanges)
 {
     EXPECT_EQ(run("BinaryFile.load(dir + '/img.bin'); BinaryFile.pokeUint32(0, 0xAABBCCDD);"
-                  "[BinaryFile.save(dir + '/out.bin'), BinaryFile.saveRange(dir + '/part.bin', 14, 9),"
+                  "[BinaryFile.save(dir + '/out.bin'),"
+                  " BinaryFile.saveRange(dir + '/part.bin', 14, 9),"
                   " BinaryFile.saveRange(dir + '/first.bin', 0, 1)]"),
               "true,true,true");
     QByteArray expected = read("img.bin");
@@ -202,19 +205,6 @@ TEST_F(BinaryFileTest, CrcMatchesTheBzip2BlockCrc)
     write("check.txt", "123456789");
     EXPECT_EQ(run("BinaryFile.load(dir + '/check.txt'); BinaryFile.crc32(0, 9).toString(16)"),
               "fc891918");
-}
-
-TEST_F(BinaryFileTest, EveryMethodHasItsIndexAndHelp)
-{
-    EXPECT_EQ(run("BinaryFile.load.help"),
-              "<b>BinaryFile.load(path)</b> loads binary file from <i>path</i>.");
-    EXPECT_EQ(run("BinaryFile.resize.help"),
-              "<b>BinaryFile.resize(length, fill)</b> resizes the binary image to <i>length</i> "
-              "bytes. If the operation extends the size, the binary image will be padded with "
-              "bytes of value <i>fill</i>.");
-    EXPECT_EQ(run("[BinaryFile.load.length, BinaryFile.saveRange.length, BinaryFile.length.length,"
-                  " BinaryFile.pokeUint32.length]"),
-              "1,3,0,3");
 }
 
 } // namespace

@@ -48,7 +48,8 @@ TEST_P(TRSysTable, GivesTheResult)
 INSTANTIATE_TEST_SUITE_P(Table, TRSysTable, testing::Values(
     TRSysRow{"Rename",
              "[TRSys.renameFile(dir + '/a.txt', dir + '/c.txt'), TRSys.fileExists(dir + '/a.txt'),"
-             " TRSys.readStringFromFile(dir + '/c.txt'), TRSys.renameFile(dir + '/a.txt', dir + '/d')]",
+             " TRSys.readStringFromFile(dir + '/c.txt'),"
+             " TRSys.renameFile(dir + '/a.txt', dir + '/d')]",
              "true,false,hello,false"},
     TRSysRow{"CopyOverwrites",
              "[TRSys.copyFile(dir + '/a.txt', dir + '/sub/b.txt'),"
@@ -75,17 +76,20 @@ INSTANTIATE_TEST_SUITE_P(Table, TRSysTable, testing::Values(
              " TRSys.readStringFromFile(dir + '/s.txt')].join('|')",
              "true|true|10|line 1\n\xC3\xA9!"},
     TRSysRow{"AppendCreates",
-             "TRSys.appendStringToFile(dir + '/n.txt', 'x') + TRSys.readStringFromFile(dir + '/n.txt')",
+             "TRSys.appendStringToFile(dir + '/n.txt', 'x')"
+             " + TRSys.readStringFromFile(dir + '/n.txt')",
              "truex"},
     TRSysRow{"TextFilesThatCannotBeOpened",
              "[TRSys.readStringFromFile(dir + '/none'), TRSys.readStringFromFile(dir + '/sub'),"
-             " TRSys.writeStringToFile(dir + '/none/x', 'a'), TRSys.appendStringToFile(dir + '/sub', 'a')]"
+             " TRSys.writeStringToFile(dir + '/none/x', 'a'),"
+             " TRSys.appendStringToFile(dir + '/sub', 'a')]"
              ".join('|')",
              "||false|false"},
     TRSysRow{"ByteArraysRoundTrip",
              "[TRSys.writeByteArrayToFile(dir + '/b.bin', [0, 255, 10, 13]),"
              " TRSys.readByteArrayFromFile(dir + '/b.bin').join('.'),"
-             " TRSys.readByteArrayFromFile(dir + '/none'), TRSys.readByteArrayFromFile(dir + '/sub'),"
+             " TRSys.readByteArrayFromFile(dir + '/none'),"
+             " TRSys.readByteArrayFromFile(dir + '/sub'),"
              " TRSys.writeByteArrayToFile(dir + '/sub', [1])]",
              "true,0.255.10.13,,,false"},
     TRSysRow{"BadByteArray",
@@ -102,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Table, TRSysTable, testing::Values(
     TRSysRow{"PackLittleEndian",
              "var a = [9]; TRSys.packU32(a, 2, 0x11223344, true); a.join('.')", "9..68.51.34.17"},
     TRSysRow{"PackBigEndianUnlessTrue",
-             "var a = []; TRSys.packU32(a, 0, -1 - 0xFF); TRSys.packU32(a, 4, 1, false); a.join('.')",
+             "var a = []; TRSys.packU32(a, 0, -1 - 0xFF); TRSys.packU32(a, 4, 1, false);"
+             " a.join('.')",
              "255.255.255.0.0.0.0.1"},
     TRSysRow{"UnpackBothOrders",
              "var a = [1, 2, 3, 4, 5]; [TRSys.unpackU32(a, 1, true), TRSys.unpackU32(a, 1, false),"

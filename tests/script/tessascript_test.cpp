@@ -118,8 +118,10 @@ TEST_P(TessaScriptHostTest, PrintsAndFailsAsExpected)
 
 INSTANTIATE_TEST_SUITE_P(Table, TessaScriptHostTest, testing::Values(
     HostRun{"TimeLimitStopsARunawayLoop",
-            {"-timeout", "0.2", "-e", "WScript.Echo('started'); for (;;) {}", "-e", "WScript.Echo('no')"},
-            "", 2, "started", "tessascript: error: time limit of 0.2 seconds reached, script stopped\n"},
+            {"-timeout", "0.2", "-e", "WScript.Echo('started'); for (;;) {}", "-e",
+             "WScript.Echo('no')"},
+            "", 2, "started",
+            "tessascript: error: time limit of 0.2 seconds reached, script stopped\n"},
     HostRun{"TimeLimitEndsAWaitingChild", {"-timeout", "0.2", "-e", "TRSys.run('sleep 20', true)"},
             "", 2, "", "tessascript: error: time limit of 0.2 seconds reached, script stopped\n"},
     HostRun{"TimeLimitNotReached", {"-timeout", "20", "-print", "-e", "6 * 7"}, "", 0, "42\n", ""},

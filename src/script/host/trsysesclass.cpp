@@ -239,9 +239,10 @@ void TRSysESClass::call(ESContext *cx, ESObject *function, const ESValue &thisVa
 }
 
 // The command line is split at blanks; double quotes group words (three in a row stand
-// for one literal quote); nothing is expanded. Without waiting, the child runs on by itself and the result is 0 once it
-// started; with waiting, the result is its exit status. -1: it could not start, it
-// crashed, or the context asked to stop while waiting (the child is then killed).
+// for one literal quote); nothing is expanded. Without waiting, the child runs on by
+// itself and the result is 0 once it started; with waiting, the result is its exit
+// status. -1: it could not start, it crashed, or the context asked to stop while waiting
+// (the child is then killed).
 ESValue TRSysESClass::run(ESContext *cx, const QString &commandLine, bool wait)
 {
     QStringList arguments = QProcess::splitCommand(commandLine);
