@@ -10,7 +10,8 @@
 /// unsigned int, a string list split at line feeds, anything else a string);
 /// GetProperty gives int and unsigned int as numbers, a string list joined with line
 /// feeds, a property that does not exist as undefined and anything else as its text.
-/// Subclasses declare the properties.
+/// Subclasses declare the properties. The context does not own the object: it must
+/// outlive the context it was installed into.
 class ESQObject : public QObject, public ESClass
 {
     Q_OBJECT
