@@ -32,6 +32,14 @@ void Builder::cancel()
 {
 }
 
+void Builder::addWaitDescriptors(std::vector<int> *) const
+{
+}
+
+void Builder::setWaitTimeout(int)
+{
+}
+
 BuildLog *Builder::buildLog()
 {
     return nullptr;

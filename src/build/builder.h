@@ -5,6 +5,8 @@
 
 #include <QtGlobal>
 
+#include <vector>
+
 class BuildLog;
 class ProjectElement;
 
@@ -39,6 +41,12 @@ public:
     virtual void information(const QString &text);
     /// Stops whatever the builder is running.
     virtual void cancel();
+    /// Adds the descriptors on which the output and the end of the running command
+    /// arrive (none here), so that a scheduler can wait for all its slots at once.
+    virtual void addWaitDescriptors(std::vector<int> *descriptors) const;
+    /// How long waitCommand() may wait for output, in milliseconds (1 unless set; a
+    /// scheduler that waits itself sets 0).
+    virtual void setWaitTimeout(int milliseconds);
     /// The log this builder fills, or nullptr.
     virtual BuildLog *buildLog();
     /// Writes `lines`, each followed by a newline, creating the file's directory when it

@@ -100,7 +100,7 @@ bool LogBuilder::waitCommand(const ProjectElement *, const QString &, int *statu
         *status = notStartedStatus;
         return true;
     }
-    if (!poll(status))
+    if (!poll(status, m_waitTimeout))
         return false;
     m_commandStarted = false;
     flushOutput();
@@ -152,6 +152,12 @@ void LogBuilder::cancel()
     flushOutput();
     m_log->endGroup(m_group);
     m_group = -1;
+}
+
+void LogBuilder::addWaitDescriptors(std::vector<int> *descriptors) const
+{
+    if (m_commandStarted)
+        addDescriptors(descriptors);
 }
 
 void LogBuilder::removeFile(const QString &fileName, bool ignoreFailure)

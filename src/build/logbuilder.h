@@ -44,6 +44,8 @@ public:
     void upToDate(const QString &text) override;
     void information(const QString &text) override;
     void cancel() override;
+    void addWaitDescriptors(std::vector<int> *descriptors) const override;
+    void setWaitTimeout(int milliseconds) override { m_waitTimeout = milliseconds; }
     BuildLog *buildLog() override { return m_log; }
     void removeFile(const QString &fileName, bool ignoreFailure) override;
 
@@ -70,4 +72,5 @@ private:
     QByteArray m_pending[2];  // output after the last complete line, per stream
     bool m_commandStarted = false;
     bool m_failed = false;
+    int m_waitTimeout = 1;
 };

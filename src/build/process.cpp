@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,43 +49,62 @@ void setNonBlocking(int fd)
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
 }
 
-// Only async-signal-safe calls between fork and exec: the parent prepares every string.
-[[noreturn]] void execChild(const QByteArray &directory, const std::vector<char *> &argv,
-                            const std::vector<Redirection> &redirections, int outPipe,
-                            int errPipe, int reportPipe)
+// The child's side of the spawn: the pipes as standard output and error, /dev/null
+// as standard input, then the redirections, the working directory, a process group of
+// its own (so that kill() also ends what the command started: the compiler proper under
+// a driver, a shell's children) and the default disposition of the signals a build
+// tool catches. posix_spawn runs these without copying the caller's memory, which
+// keeps starting many short commands cheap.
+class SpawnSetup
 {
-    // A group of its own, so that kill() also ends what the command started (the
-    // compiler proper under a driver, a shell's children).
-    setpgid(0, 0);
-    dup2(outPipe, 1);
-    dup2(errPipe, 2);
-    int devNull = open("/dev/null", O_RDONLY);
-    if (devNull >= 0)
-        dup2(devNull, 0);
-    for (const Redirection &redirection : redirections) {
-        const int flags = O_WRONLY | O_CREAT | (redirection.append ? O_APPEND : O_TRUNC);
-        const int fd = open(redirection.file.constData(), flags, 0666);
-        if (fd < 0) {
-            int error = errno;
-            (void)!write(reportPipe, &error, sizeof error);
-            _exit(127);
+public:
+    SpawnSetup()
+    {
+        posix_spawn_file_actions_init(&m_actions);
+        posix_spawnattr_init(&m_attributes);
+    }
+    ~SpawnSetup()
+    {
+        posix_spawn_file_actions_destroy(&m_actions);
+        posix_spawnattr_destroy(&m_attributes);
+    }
+    SpawnSetup(const SpawnSetup &) = delete;
+    SpawnSetup &operator=(const SpawnSetup &) = delete;
+
+    int spawn(pid_t *pid, const QByteArray &directory, const std::vector<char *> &argv,
+              const std::vector<Redirection> &redirections, int outPipe, int errPipe)
+    {
+        posix_spawn_file_actions_adddup2(&m_actions, outPipe, 1);
+        posix_spawn_file_actions_adddup2(&m_actions, errPipe, 2);
+        posix_spawn_file_actions_addopen(&m_actions, 0, "/dev/null", O_RDONLY, 0);
+        for (const Redirection &redirection : redirections) {
+            const int flags = O_WRONLY | O_CREAT | (redirection.append ? O_APPEND : O_TRUNC);
+            const int target = redirection.streams & 1 ? 1 : 2;
+            posix_spawn_file_actions_addopen(&m_actions, target,
+                                             redirection.file.constData(), flags, 0666);
+            if (redirection.streams == 3)
+                posix_spawn_file_actions_adddup2(&m_actions, 1, 2);
         }
-        if (redirection.streams & 1)
-            dup2(fd, 1);
-        if (redirection.streams & 2)
-            dup2(fd, 2);
-        close(fd);
+        if (!directory.isEmpty())
+            posix_spawn_file_actions_addchdir_np(&m_actions, directory.constData());
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        for (int signal : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD})
+            sigaddset(&defaults, signal);
+        sigset_t mask;
+        sigemptyset(&mask);
+        posix_spawnattr_setsigdefault(&m_attributes, &defaults);
+        posix_spawnattr_setsigmask(&m_attributes, &mask);
+        posix_spawnattr_setpgroup(&m_attributes, 0);
+        posix_spawnattr_setflags(&m_attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF
+                                                    | POSIX_SPAWN_SETSIGMASK);
+        return posix_spawn(pid, argv[0], &m_actions, &m_attributes, argv.data(), environ);
     }
-    if (!directory.isEmpty() && chdir(directory.constData()) != 0) {
-        int error = errno;
-        (void)!write(reportPipe, &error, sizeof error);
-        _exit(127);
-    }
-    execv(argv[0], argv.data());
-    int error = errno;
-    (void)!write(reportPipe, &error, sizeof error);
-    _exit(127);
-}
+
+private:
+    posix_spawn_file_actions_t m_actions;
+    posix_spawnattr_t m_attributes;
+};
 
 } // namespace
 
@@ -147,35 +168,26 @@ bool Process::start(const QString &directory, const QStringList &arguments, QStr
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
-    int outPipe[2], errPipe[2], reportPipe[2];
+    int outPipe[2], errPipe[2];
     if (pipe2(outPipe, O_CLOEXEC) != 0) {
         *error = QString::fromLocal8Bit(strerror(errno));
         return false;
     }
-    if (pipe2(errPipe, O_CLOEXEC) != 0 || pipe2(reportPipe, O_CLOEXEC) != 0) {
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
         *error = QString::fromLocal8Bit(strerror(errno));
         close(outPipe[0]);
         close(outPipe[1]);
         return false;
     }
-    const QByteArray directoryBytes = QFile::encodeName(directory);
-    const pid_t pid = fork();
-    if (pid == 0)
-        execChild(directoryBytes, argv, redirections, outPipe[1], errPipe[1], reportPipe[1]);
-    if (pid > 0)
-        setpgid(pid, pid);  // also here, so that a kill right after start reaches the group
+    pid_t pid = -1;
+    const int spawnError = SpawnSetup().spawn(&pid, QFile::encodeName(directory), argv,
+                                              redirections, outPipe[1], errPipe[1]);
     close(outPipe[1]);
     close(errPipe[1]);
-    close(reportPipe[1]);
-    int childError = 0;
-    // The report pipe closes on a successful exec; a failed one writes its errno first.
-    const bool execFailed = pid > 0 && read(reportPipe[0], &childError, sizeof childError)
-                                           == ssize_t(sizeof childError);
-    close(reportPipe[0]);
-    if (pid < 0 || execFailed) {
-        *error = QString::fromLocal8Bit(strerror(pid < 0 ? errno : childError));
-        if (pid > 0)
-            waitpid(pid, nullptr, 0);
+    if (spawnError != 0) {
+        // The child (if any) failed before running the program: a redirection, the
+        // directory or the program itself.
+        *error = QString::fromLocal8Bit(strerror(spawnError));
         close(outPipe[0]);
         close(errPipe[0]);
         return false;
@@ -185,6 +197,13 @@ bool Process::start(const QString &directory, const QStringList &arguments, QStr
     m_pipes[1] = errPipe[0];
     setNonBlocking(m_pipes[0]);
     setNonBlocking(m_pipes[1]);
+#ifdef SYS_pidfd_open
+    // Readable once the child has ended: a wait need not spin between the end of its
+    // output and its exit. Older kernels go without it.
+    m_exitDescriptor = int(syscall(SYS_pidfd_open, pid, 0));
+    if (m_exitDescriptor >= 0)
+        fcntl(m_exitDescriptor, F_SETFD, FD_CLOEXEC);
+#endif
     return true;
 }
 
@@ -194,6 +213,11 @@ void Process::readPipes(bool untilEmpty)
     for (int stream = 0; stream < 2; ++stream) {
         while (m_pipes[stream] >= 0) {
             const ssize_t count = read(m_pipes[stream], buffer, sizeof buffer);
+            if (count == 0 && m_exitDescriptor >= 0) {
+                // The end of the output: from here on the wait is for the exit alone.
+                close(m_pipes[stream]);
+                m_pipes[stream] = -1;
+            }
             if (count <= 0)
                 break;
             output(stream, QByteArray(buffer, int(count)));
@@ -210,6 +234,9 @@ void Process::closePipes()
             close(fd);
         fd = -1;
     }
+    if (m_exitDescriptor >= 0)
+        close(m_exitDescriptor);
+    m_exitDescriptor = -1;
 }
 
 bool Process::poll(int *status, int timeoutMs)
@@ -218,8 +245,9 @@ bool Process::poll(int *status, int timeoutMs)
         *status = m_lastStatus;
         return true;
     }
-    pollfd fds[2] = {{m_pipes[0], POLLIN, 0}, {m_pipes[1], POLLIN, 0}};
-    if (::poll(fds, 2, timeoutMs) > 0)
+    pollfd fds[3] = {{m_pipes[0], POLLIN, 0}, {m_pipes[1], POLLIN, 0},
+                     {m_exitDescriptor, POLLIN, 0}};
+    if (::poll(fds, 3, timeoutMs) > 0)
         readPipes(false);
     int waitStatus = 0;
     const pid_t ended = waitpid(m_pid, &waitStatus, WNOHANG | WUNTRACED);
@@ -245,6 +273,14 @@ bool Process::poll(int *status, int timeoutMs)
     }
     *status = m_lastStatus;
     return true;
+}
+
+void Process::addDescriptors(std::vector<int> *descriptors) const
+{
+    for (int fd : {m_pipes[0], m_pipes[1], m_exitDescriptor}) {
+        if (m_pid > 0 && fd >= 0)
+            descriptors->push_back(fd);
+    }
 }
 
 void Process::kill()

@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <vector>
+
 /// One child process run without blocking the caller: start() spawns it with its
 /// standard output and error on two pipes, poll() hands over what it wrote (through
 /// output()) and tells whether it has ended, kill() ends it.
@@ -34,6 +36,9 @@ public:
     /// Kills a running child and every process in its group (SIGKILL) and reaps it.
     void kill();
     bool isRunning() const { return m_pid > 0; }
+    /// Adds the descriptors of a running child to wait on: its output pipes and one
+    /// that becomes readable when it ends.
+    void addDescriptors(std::vector<int> *descriptors) const;
     pid_t processId() const { return m_pid; }
 
     /// The full path PATH gives `program`, `program` itself when it holds a "/", or
@@ -50,5 +55,6 @@ private:
 
     pid_t m_pid = -1;
     int m_pipes[2] = {-1, -1};
+    int m_exitDescriptor = -1;  // pidfd of the child, or -1
     int m_lastStatus = 0;
 };

@@ -284,6 +284,9 @@ void ProjectSystemBuilder::start(ProjectElement *node, const QString &configurat
         m_slotCount = 1;
     m_threads.clear();
     m_threads.resize(size_t(m_slotCount));
+    for (Builder *builder : slotBuilders)
+        builder->setWaitTimeout(0);
+    m_progress = true;
     m_slotStart.assign(size_t(m_slotCount), 0);
     m_busySteps.assign(size_t(m_slotCount), 0);
     for (Builder *builder : slotBuilders) {
@@ -343,6 +346,9 @@ bool ProjectSystemBuilder::step(int *result)
         return false;
     }
     ++m_stepCount;
+    if (!m_progress)
+        waitForCommands();
+    m_progress = false;
     bool busy = false;
     for (int slot = 0; slot < m_slotCount && !m_cancelled; ++slot) {
         std::unique_ptr<BuildThread> &thread = m_threads[size_t(slot)];
@@ -353,11 +359,14 @@ bool ProjectSystemBuilder::step(int *result)
                                                    m_builders.at(slot), m_observer);
             m_slotStart[size_t(slot)] = m_stepCount;
             busy = true;
+            m_progress = true;
             continue;
         }
         int status = 0;
-        if (thread->advance(&status))
+        if (thread->advance(&status)) {
             finishJob(slot, status);
+            m_progress = true;
+        }
         else
             busy = true;
     }
@@ -380,6 +389,25 @@ bool ProjectSystemBuilder::step(int *result)
     *result = m_cancelled ? Cancelled : Failed;
     endBuild();
     return false;
+}
+
+// When the last step neither started nor finished a job, every busy slot waits for a
+// command (or for a job that does): rather than let each slot's builder wait for its
+// own command in turn, which would leave a command that ends in one slot unnoticed
+// while another slot waits, the step waits at most 1 ms for any of them.
+void ProjectSystemBuilder::waitForCommands()
+{
+    std::vector<int> descriptors;
+    for (int slot = 0; slot < m_slotCount; ++slot) {
+        if (m_threads[size_t(slot)])
+            m_builders.at(slot)->addWaitDescriptors(&descriptors);
+    }
+    if (descriptors.empty())
+        return;
+    m_waitDescriptors.resize(descriptors.size());
+    for (size_t i = 0; i < descriptors.size(); ++i)
+        m_waitDescriptors[i] = pollfd{descriptors[i], POLLIN, 0};
+    ::poll(m_waitDescriptors.data(), nfds_t(m_waitDescriptors.size()), 1);
 }
 
 void ProjectSystemBuilder::endBuild()

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <poll.h>
 #include <vector>
 
 class BuildLog;
@@ -161,6 +162,7 @@ public:
 
 private:
     void finishJob(int slot, int status);
+    void waitForCommands();
     void endBuild();
 
     BuildSystem *m_system;
@@ -179,4 +181,6 @@ private:
     bool m_failed = false;
     bool m_cancelled = false;
     bool m_running = false;
+    bool m_progress = true;  // the last step started or finished a job
+    std::vector<pollfd> m_waitDescriptors;
 };
