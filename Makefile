@@ -21,7 +21,9 @@ configure: deps $(BUILD_DIR)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-# Copies the shipped template with macro expansion and preprocessing, then shows it.
+# Copies the shipped template with macro expansion and preprocessing, then shows it; then
+# builds the example firmware solution with tessabuild (a copy in the build tree, so that
+# the sources stay clean) and shows the size of the ELF it linked.
 run: build
 	@rm -rf $(BUILD_DIR)/example && mkdir -p $(BUILD_DIR)/example
 	cd examples && $(BUILD_DIR)/bin/cp -expandmacros -preprocess -makedir \
@@ -29,6 +31,10 @@ run: build
 	    board.ld.in $(BUILD_DIR)/example/board.ld
 	@echo "--- $(BUILD_DIR)/example/board.ld"
 	@cat $(BUILD_DIR)/example/board.ld
+	@cp -R examples/firmware $(BUILD_DIR)/example/firmware
+	@echo "--- tessabuild example/firmware/firmware.hzp -config Release"
+	$(BUILD_DIR)/bin/tessabuild $(BUILD_DIR)/example/firmware/firmware.hzp -config Release
+	arm-none-eabi-size $(BUILD_DIR)/example/firmware/Output/Release/Exe/Blink.elf
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
