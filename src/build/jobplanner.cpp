@@ -236,19 +236,22 @@ void JobPlanner::planProject(ProjectElement *project, const Request &request,
     }
     for (ProjectJob *job : dependencyJobs)
         main->dependencies().append(job);
+    // Whether the files have jobs of their own is settled before the main job enters
+    // the run list: an export list runs the job as it is appended.
+    QList<ProjectJob *> fileJobs;
+    if (request.makeFinalJobs)
+        collectFileJobs(project, request, fileJobs);
+    main->setNodeBuildDeferred(!fileJobs.isEmpty());
     request.runList->append(main);
     m_totalSteps += main->expectedSteps();
 
     ProjectJob *result = main;
     if (request.makeFinalJobs) {
-        QList<ProjectJob *> fileJobs;
-        collectFileJobs(project, request, fileJobs);
         ProjectJob *final = nullptr;
         if (fileJobs.isEmpty()) {
             final = makeJob(project, configuration, request.options | ProjectJob::FinalJob);
             final->dependencies().append(main);
         } else {
-            main->setNodeBuildDeferred(true);
             for (ProjectJob *fileJob : qAsConst(fileJobs)) {
                 fileJob->dependencies().append(main);
                 request.runList->append(fileJob);

@@ -142,11 +142,17 @@ TEST_F(TessaBuildTest, ExportedMakefileBuildsTheProgramWithMake)
     ASSERT_EQ(result.exitCode, 0) << result.err.constData();
     EXPECT_EQ(result.out, "");
     EXPECT_FALSE(QFileInfo::exists(path("Output")));
+    // Each output has one rule: the files' jobs and not also the project's.
+    const QByteArray makefile = read("calc.mak");
+    EXPECT_EQ(makefile.count("\n" + path("Output/Release/Obj/Calc/main.o").toUtf8() + ":"), 1)
+        << makefile.constData();
+    EXPECT_EQ(makefile.count("\n" + path("Output/Release/Exe/calc").toUtf8() + ":"), 1);
     QProcess make;
     make.setWorkingDirectory(dir());
     make.start("make", {"-s", "-f", "calc.mak"});
     ASSERT_TRUE(make.waitForFinished());
-    ASSERT_EQ(make.exitCode(), 0) << make.readAllStandardError().constData();
+    ASSERT_EQ(make.exitCode(), 0);
+    EXPECT_EQ(make.readAllStandardError(), "");
     EXPECT_EQ(runProgram(path("Output/Release/Exe/calc"), {"6", "7", "*"}), "42\n");
     EXPECT_EQ(build({"calc.hzp", "-config", "Release"}).out, "Build up to date\n");
 }
