@@ -359,8 +359,16 @@ void StandardBuildSystem::clean(ProjectElement *node, const Step &step)
     cleanOutputs(node, step);
     if (node->kind() == NodeKind::Project) {
         const QString output = outputFileName(node, configuration);
-        if (!output.isEmpty())
+        if (!output.isEmpty()) {
             step.builder->removeFile(output, true);
+            // What the link writes beside its output: the map file and the load files.
+            const QFileInfo info(output);
+            const QString base = info.path() + QLatin1Char('/') + info.completeBaseName() + '.';
+            for (const char *extension : {"map", "bin", "hex", "srec"}) {
+                if (base + extension != output && QFileInfo::exists(base + extension))
+                    step.builder->removeFile(base + extension, true);
+            }
+        }
         const QString directory = absoluteIn(
             node, configuration,
             property(node, QStringLiteral("build_intermediate_directory"), configuration));

@@ -210,6 +210,10 @@ TEST_F(TessaBuildTest, FirmwareExampleLinksAnArmElf)
     const QList<QByteArray> rows = sizeTool.readAllStandardOutput().split('\n');
     ASSERT_GE(rows.size(), 2);
     EXPECT_GT(rows[1].simplified().split(' ').value(0).toInt(), 0);  // text bytes
+
+    ASSERT_TRUE(QFileInfo::exists(path("Output/Release/Exe/Blink.map")));
+    EXPECT_EQ(build({"firmware.hzp", "-config", "Release", "-clean"}).exitCode, 0);
+    EXPECT_EQ(QDir(path("Output/Release/Exe")).entryList(QDir::Files), QStringList());
 }
 
 } // namespace
