@@ -1,5 +1,7 @@
 #include "tessascripttool.h"
 
+#include "solutionbuildhandler.h"
+
 #include "script/esatom.h"
 #include "script/esclass.h"
 #include "script/escodeblock.h"
@@ -114,9 +116,10 @@ TessaScriptArgParse::TessaScriptArgParse()
                },
                QStringLiteral("Evaluate TEXT in place of a file"));
     addValue(QStringLiteral("-solution"), QStringLiteral("FILE"), &solution,
-             QStringLiteral("The solution the Build object works on (not supported yet)"));
+             QStringLiteral("The solution the Build object builds (loaded before the scripts run)"));
     addValue(QStringLiteral("-config"), QStringLiteral("NAME"), &configuration,
-             QStringLiteral("The Build object's configuration (not supported yet)"));
+             QStringLiteral("The Build object's build configuration at the start (default: the "
+                            "solution's first)"));
     addValue(QStringLiteral("-timeout"), QStringLiteral("SECONDS"), &timeout,
              QStringLiteral("Stop the scripts after SECONDS seconds (a decimal number)"));
     addOption(QStringLiteral("-help-objects"), Kind::NoArgument,
@@ -182,8 +185,8 @@ int TessaScriptTool::run(const QStringList &arguments)
     TessaScriptArgParse options;
     if (const auto status = options.parseCommandLine(arguments))
         return *status;
-    if (!options.solution.isNull() || !options.configuration.isNull())
-        throw HException(QStringLiteral("-solution and -config are not supported yet"));
+    if (options.solution.isNull() && !options.configuration.isNull())
+        throw HException(QStringLiteral("-config needs -solution"));
     const double timeout = options.timeout.isNull() ? 0 : parseTimeout(options.timeout);
 
     Directories::setFromExecutable(
@@ -194,8 +197,13 @@ int TessaScriptTool::run(const QStringList &arguments)
         [](const QString &text) { QTx::writeStandardOutput(text.toUtf8()); },
         timeout > 0 ? StudioScriptSystem::ContextKind::Stoppable
                     : StudioScriptSystem::ContextKind::Plain);
-    // Host objects of other subsystems (the build engine's Build) are added here with
-    // system.addHostObject().
+    // Build works on the solution of -solution; without one its methods raise an error.
+    std::unique_ptr<SolutionBuildHandler> buildHandler;
+    if (!options.solution.isNull())
+        buildHandler = std::make_unique<SolutionBuildHandler>(options.solution, options.configuration);
+    system.addHostObject([&buildHandler](ESContext *cx) -> ESClass * {
+        return BuildESClass::installInto(cx, buildHandler.get());
+    });
     if (options.helpObjects) {
         QTx::writeStandardOutput(system.hostObjectsHelp().toUtf8());
         if (options.sources.isEmpty())

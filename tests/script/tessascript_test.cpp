@@ -61,11 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "tessascript: error: virtual machine stack too small\n"},
     ToolRun{"UnreadableFile", {"set.js", "none.js"}, 1, "set ",
             "tessascript: error: none.js: cannot open\n"},
-    ToolRun{"BuildOptionsNotYet", {"-solution", "a.hzp", "set.js"}, 1, "",
-            "tessascript: error: -solution and -config are not supported yet\n"},
+    ToolRun{"MissingSolution", {"-solution", "a.hzp", "set.js"}, 1, "",
+            "tessascript: error: a.hzp does not exist\n"},
+    ToolRun{"ConfigurationWithoutSolution", {"-config", "Debug", "set.js"}, 1, "",
+            "tessascript: error: -config needs -solution\n"},
     ToolRun{"ListingOfEveryBlock", {"-listing", "fib.js", "-e", "fib(2)"}, 0,
             "0000:  CLOSURE\t#0\n"
-            "0003:  PUTG\tfib [idx=26]\n"
+            "0003:  PUTG\tfib [idx=27]\n"
             "0006:  RET\n"
             "function fib\n"
             "0000:  GETA\tn [idx=0]\n"
@@ -74,11 +76,11 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "0007:  GETA\tn [idx=0]\n"
             "000a:  NUM_1\n"
             "000b:  SUB\n"
-            "000c:  CALLG\tfib [idx=26], #1\n"
+            "000c:  CALLG\tfib [idx=27], #1\n"
             "0011:  GETA\tn [idx=0]\n"
             "0014:  NUM_2\n"
             "0015:  SUB\n"
-            "0016:  CALLG\tfib [idx=26], #1\n"
+            "0016:  CALLG\tfib [idx=27], #1\n"
             "001b:  ADD\n"
             "001c:  J\t0022\n"
             "001f:  GETA\tn [idx=0]\n"
@@ -86,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TessaScriptTest, testing::Values(
             "0023:  RETU\n"
             "0000:  DROP\n"
             "0001:  NUM_2\n"
-            "0002:  CALLG\tfib [idx=26], #1\n"
+            "0002:  CALLG\tfib [idx=27], #1\n"
             "0007:  RET\n",
             ""}),
     [](const auto &info) { return std::string(info.param.name); });
@@ -145,10 +147,14 @@ TEST_F(TessaScriptHostTest, HelpObjectsListsEveryHostMethod)
         "    BinaryFile.load(path) loads binary file from path.\n"
         "    BinaryFile.loadAppend(path) loads binary file from path and appends it to\n"
         "        the binary image.\n"));
+    EXPECT_TRUE(result.out.contains(
+        "    TRSys.appendStringToFile(path, string) appends string to file path.\n\nBuild\n"));
     EXPECT_TRUE(result.out.endsWith(
-        "    TRSys.appendStringToFile(path, string) appends string to file path.\n"));
+        "    Build.buildActiveProjectAllTargets() builds the active project for each of\n"
+        "        its target processors in turn.\n"));
     EXPECT_EQ(result.out.count("\n    BinaryFile."), 11);
     EXPECT_EQ(result.out.count("\n    TRSys."), 19);
+    EXPECT_EQ(result.out.count("\n    Build."), 20);
 }
 
 // The post-build example on an image of its own: 64 bytes 0, 7, 14, ... with an empty
