@@ -223,6 +223,22 @@ QString TessaBuildTool::chooseConfiguration(const ProjectElement *solution,
     return names.first();
 }
 
+QList<ProjectElement *> TessaBuildTool::requestNodes(const ProjectSystem &projects,
+                                                    ProjectElement *node,
+                                                    const QString &configuration)
+{
+    if (node->kind() != NodeKind::Solution || configuration == QLatin1String("Common")
+        || projects.buildConfigurations(node).contains(configuration))
+        return {node};
+    // A configuration of some projects only: the solution stands for those projects.
+    QList<ProjectElement *> nodes;
+    for (ProjectElement *project : projects.projects(node)) {
+        if (projects.definesConfiguration(project, configuration))
+            nodes.append(project);
+    }
+    return nodes;
+}
+
 int TessaBuildTool::run(const QStringList &arguments)
 {
     Options options;
@@ -240,12 +256,13 @@ int TessaBuildTool::run(const QStringList &arguments)
     Solution *solution = projects.loadSolution(options.positional.at(0));
     ProjectElement *node = findNode(solution->root(), options.positional.value(1));
     const QString configuration = chooseConfiguration(solution->root(), options.configuration);
+    const QList<ProjectElement *> nodes = requestNodes(projects, node, configuration);
     StandardBuildSystem system(&projects);
 
     if (options.check)
-        return check(system, node, configuration);
+        return check(system, nodes, configuration);
     if (!options.exportFile.isEmpty())
-        return exportMakefile(system, node, configuration, options.exportFile);
+        return exportMakefile(system, nodes, configuration, options.exportFile);
     quint32 buildOptions = 0;
     if (options.clean)
         buildOptions = ProjectJob::Clean | ProjectJob::Rebuild | ProjectJob::StopAfterClean
@@ -258,42 +275,47 @@ int TessaBuildTool::run(const QStringList &arguments)
         buildOptions |= ProjectJob::KeepGoing;
     if (options.echo)
         buildOptions |= ProjectJob::ShowCommandLines;
-    return build(system, node, configuration, buildOptions,
+    return build(system, nodes, configuration, buildOptions,
                  ProjectSystemBuilder::slotCountFor(requestedSlots), options.verbose);
 }
 
-int TessaBuildTool::check(BuildSystem &system, ProjectElement *node,
+int TessaBuildTool::check(BuildSystem &system, const QList<ProjectElement *> &nodes,
                           const QString &configuration)
 {
     NullBuilder null;
-    ProjectSystemBuilder scheduler(&system);
-    scheduler.start(node, configuration, 1, {&null}, nullptr, ProjectJob::Quiet);
-    int result = 0;
-    while (scheduler.step(&result)) {
+    for (ProjectElement *node : nodes) {
+        ProjectSystemBuilder scheduler(&system);
+        scheduler.start(node, configuration, 1, {&null}, nullptr, ProjectJob::Quiet);
+        int result = 0;
+        while (scheduler.step(&result)) {
+        }
+        if (result != ProjectSystemBuilder::NothingBuilt) {
+            print(QStringLiteral("out of date"));
+            return 1;
+        }
     }
-    if (result == ProjectSystemBuilder::NothingBuilt) {
-        print(QStringLiteral("Project up to date"));
-        return 0;
-    }
-    print(QStringLiteral("out of date"));
-    return 1;
+    print(QStringLiteral("Project up to date"));
+    return 0;
 }
 
-int TessaBuildTool::exportMakefile(BuildSystem &system, ProjectElement *node,
+int TessaBuildTool::exportMakefile(BuildSystem &system, const QList<ProjectElement *> &nodes,
                                    const QString &configuration, const QString &makefile)
 {
     ExportBuilder exporter(makefile);
     ExportProjectJobList exportList(&system, &exporter);
     JobPlanner planner(&system);
     const quint32 options = ProjectJob::Rebuild | ProjectJob::Quiet;
-    planner.plan(node, configuration, options, true,
-                 JobPlanner::wantsFinalJobs(system, node, configuration, options), exportList);
+    for (ProjectElement *node : nodes) {
+        planner.plan(node, configuration, options, true,
+                     JobPlanner::wantsFinalJobs(system, node, configuration, options),
+                     exportList);
+    }
     if (!exporter.finish())
         throw HException(exporter.errorString());
     return 0;
 }
 
-int TessaBuildTool::build(BuildSystem &system, ProjectElement *node,
+int TessaBuildTool::build(BuildSystem &system, const QList<ProjectElement *> &nodes,
                           const QString &configuration, quint32 options, int buildSlots,
                           bool verbose)
 {
@@ -311,13 +333,20 @@ int TessaBuildTool::build(BuildSystem &system, ProjectElement *node,
         slotBuilders.append(builders.back().get());
     }
     StopSignals signalHandlers;
-    ProjectSystemBuilder scheduler(&system);
-    scheduler.start(node, configuration, buildSlots, slotBuilders, &progress, options);
-    int result = 0;
-    while (scheduler.step(&result)) {
-        if (stopRequested)
-            scheduler.cancel();
-        progress.restore();
+    int result = ProjectSystemBuilder::NothingBuilt;
+    for (ProjectElement *node : nodes) {
+        ProjectSystemBuilder scheduler(&system);
+        scheduler.start(node, configuration, buildSlots, slotBuilders, &progress, options);
+        int nodeResult = 0;
+        while (scheduler.step(&nodeResult)) {
+            if (stopRequested)
+                scheduler.cancel();
+            progress.restore();
+        }
+        result = std::max(result, nodeResult);  // the results are ordered by weight
+        if (result == ProjectSystemBuilder::Cancelled
+            || (result == ProjectSystemBuilder::Failed && !(options & ProjectJob::KeepGoing)))
+            break;
     }
     log.endOpenGroups();
     progress.clear();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -26,10 +27,17 @@ public:
     static QString chooseConfiguration(const ProjectElement *solution,
                                        const QString &requested);
 
+    /// What a request on `node` builds: the node itself, or for the solution in a
+    /// configuration that only some projects define, those projects.
+    static QList<ProjectElement *> requestNodes(const ProjectSystem &projects,
+                                                ProjectElement *node,
+                                                const QString &configuration);
+
 private:
-    int check(BuildSystem &system, ProjectElement *node, const QString &configuration);
-    int exportMakefile(BuildSystem &system, ProjectElement *node,
+    int check(BuildSystem &system, const QList<ProjectElement *> &nodes,
+              const QString &configuration);
+    int exportMakefile(BuildSystem &system, const QList<ProjectElement *> &nodes,
                        const QString &configuration, const QString &makefile);
-    int build(BuildSystem &system, ProjectElement *node, const QString &configuration,
-              quint32 options, int buildSlots, bool verbose);
+    int build(BuildSystem &system, const QList<ProjectElement *> &nodes,
+              const QString &configuration, quint32 options, int buildSlots, bool verbose);
 };

@@ -135,6 +135,30 @@ TEST_F(TessaBuildTest, BadRequestsGiveOneLineAndStatusOne)
     EXPECT_EQ(result.exitCode, 1);
 }
 
+TEST_F(TessaBuildTest, ConfigurationOfOneProjectBuildsOnlyThatProject)
+{
+    QByteArray text = "<!DOCTYPE TessaStudio_Project_File>\n<solution Name=\"S\">\n"
+                      "  <configuration Name=\"Debug\" />\n";
+    for (const char *name : {"A", "B"}) {
+        text += QByteArray("  <project Name=\"") + name + "\">\n"
+                "    <configuration Name=\"Common\" project_type=\"Library\" />\n"
+                + (name[0] == 'A' ? "    <configuration Name=\"Special\" />\n" : "")
+                + "    <file file_name=\"" + name + ".txt\"><configuration Name=\"Common\" "
+                  "custom_build_output_file_name=\"" + name + ".out\" "
+                  "custom_build_command=\"echo $(Configuration) &gt; " + name + ".out\" />"
+                  "</file>\n  </project>\n";
+        write(QString(name) + ".txt", "");
+    }
+    write("s.hzp", text + "</solution>\n");
+    const ToolResult result = build({"s.hzp", "-config", "Special"});
+    EXPECT_EQ(result.out, "Running Custom Build Step 'A.txt'\nBuild complete\n")
+        << result.err.constData();
+    EXPECT_EQ(read("A.out"), "Special\n");
+    EXPECT_FALSE(QFileInfo::exists(path("B.out")));
+    EXPECT_EQ(build({"s.hzp", "-config", "Special", "-check"}).out, "Project up to date\n");
+    EXPECT_EQ(build({"s.hzp", "-config", "Debug", "-check"}).out, "out of date\n");
+}
+
 TEST_F(TessaBuildTest, ExportedMakefileBuildsTheProgramWithMake)
 {
     copyExample("host");
