@@ -21,7 +21,7 @@ namespace {
 
 // Files ending in ".c" have jobs of their own. Each file and each project without such
 // files runs its "cmd" property through the shell in the solution's directory, in a
-// group titled with its name.
+// group titled with its name; "error TEXT" reports TEXT as an error instead.
 class ShellBuildSystem : public BuildSystem
 {
 public:
@@ -43,7 +43,10 @@ public:
         if (commands.isEmpty())
             return false;
         builder.beginGroup(node, node->name(), configuration, 0);
-        runCommandLines(builder, node, configuration, m_directory, commands);
+        if (commands.startsWith("error "))
+            builder.error(commands.mid(6));  // a step that fails without a command
+        else
+            runCommandLines(builder, node, configuration, m_directory, commands);
         builder.endGroup(node, configuration);
         return true;
     }
@@ -228,6 +231,17 @@ INSTANTIATE_TEST_SUITE_P(
                     "Build failed, exit status 0x3 'B' in configuration 'Debug' continuing "
                     "because 'keep going on error' has been enabled"}),
     [](const testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+TEST_F(SchedulerTest, ReportedErrorFailsTheJobWithStatusOne)
+{
+    load("A:B B", {{"A", "echo A > ran"}, {"B", "error no linker script"}});
+    EXPECT_EQ(build(2), ProjectSystemBuilder::Failed);
+    // The step's group has ended: the exit status line stands outside it.
+    EXPECT_EQ(m_log.text(), QStringList({"B from project 'B' in configuration 'Debug'",
+                                         "    no linker script"}));
+    EXPECT_EQ(m_log.errorCount(), 2);
+    EXPECT_FALSE(QFileInfo::exists(path("ran")));
+}
 
 TEST_F(SchedulerTest, ChildKilledBySignalNineFailsWithStatusNine)
 {
