@@ -27,8 +27,7 @@
 namespace {
 
 const char synopsis[] =
-    "SOLUTION [NODE] [-config NAME] [-clean|-rebuild|-check] [-j N] [-keepgoing]\n"
-    "    [-echo] [-verbose] [-export FILE.mak]";
+    "SOLUTION [NODE] [-config NAME] [-clean|-rebuild|-check|-export FILE.mak] [option]...";
 
 const char notes[] =
     "NODE names a project, folder or file below the solution (\"App/Source Files/main.c\");\n"
@@ -48,7 +47,8 @@ public:
         addFlag("-clean", &clean, "Delete the outputs instead of building");
         addFlag("-rebuild", &rebuild, "Build everything regardless of the outputs' times");
         addFlag("-check", &check, "Only tell whether the build is up to date");
-        addValue("-j", "N", &buildSlots, "Build buildSlots: commands run at once (0 = processors)");
+        addValue("-j", "N", &buildSlots,
+                 "Build slots: commands run at once (0 = one per processor)");
         addFlag("-keepgoing", &keepGoing, "Go on building after a failed step");
         addFlag("-echo", &echo, "Show each command line");
         addFlag("-verbose", &verbose, "Also show the informational up-to-date messages");

@@ -76,14 +76,16 @@ public:
                     const QString &outputFile) override
     {
         LogBuilder::runCommand(directory, arguments, outputFile);
-        m_events->append(QStringLiteral("%1 start %2").arg(m_title).arg(m_scheduler->stepCount()));
+        m_events->append(
+            QStringLiteral("%1 start %2").arg(m_title).arg(m_scheduler->stepCount()));
     }
     bool waitCommand(const ProjectElement *node, const QString &configuration,
                      int *status) override
     {
         const bool finished = LogBuilder::waitCommand(node, configuration, status);
         if (finished)
-            m_events->append(QStringLiteral("%1 end %2").arg(m_title).arg(m_scheduler->stepCount()));
+            m_events->append(
+                QStringLiteral("%1 end %2").arg(m_title).arg(m_scheduler->stepCount()));
         return finished;
     }
     pid_t childId() const { return processId(); }

@@ -103,8 +103,8 @@ TEST_F(TessaBuildTest, CompileErrorFailsTheBuildAndKeepGoingStillExitsOne)
         << result.out.constData();
     EXPECT_TRUE(result.out.startsWith("Compiling 'main.c'\nCompiling 'stack.c'\n")
                 || result.out.startsWith("Compiling 'stack.c'"));
-    EXPECT_TRUE(QString::fromUtf8(result.out).contains(QRegularExpression("\nBuild complete \\(\\d errors\\)\n$")))
-        << result.out.constData();
+    const QRegularExpression summary("\nBuild complete \\(\\d errors\\)\n$");
+    EXPECT_TRUE(QString::fromUtf8(result.out).contains(summary)) << result.out.constData();
 }
 
 TEST_F(TessaBuildTest, BadRequestsGiveOneLineAndStatusOne)
