@@ -318,6 +318,39 @@ TEST_F(ProcessTest, BackgroundChildHoldingThePipesDoesNotStallTheWait)
     EXPECT_LT(timer.elapsed(), 1500);
 }
 
+// Keeps what the child writes on standard output.
+class CapturingProcess : public Process
+{
+public:
+    QByteArray out;
+
+protected:
+    void output(int stream, const QByteArray &bytes) override
+    {
+        if (stream == 0)
+            out += bytes;
+    }
+};
+
+TEST_F(ProcessTest, ChildHoldsNoDescriptorsOfAnotherSlot)
+{
+    QString reason;
+    ASSERT_TRUE(m_process.start(dir(), {"sleep", "5"}, &reason));  // the other slot
+    CapturingProcess lister;
+    ASSERT_TRUE(lister.start(dir(), {"sh", "-c", "ls /proc/$$/fd"}, &reason));
+    int status = -1;
+    while (!lister.poll(&status)) {
+    }
+    EXPECT_EQ(status, 0);
+    const QList<QByteArray> open = lister.out.split('\n');
+    std::vector<int> others;
+    m_process.addDescriptors(&others);
+    ASSERT_GE(others.size(), 2u);  // two pipes, and the exit descriptor where there is one
+    for (int fd : others)
+        EXPECT_FALSE(open.contains(QByteArray::number(fd))) << fd;
+    m_process.kill();
+}
+
 struct RedirectionCase
 {
     const char *name;
