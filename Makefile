@@ -35,6 +35,8 @@ run: build
 	@echo "--- tessabuild example/firmware/firmware.hzp -config Release"
 	$(BUILD_DIR)/bin/tessabuild $(BUILD_DIR)/example/firmware/firmware.hzp -config Release
 	arm-none-eabi-size $(BUILD_DIR)/example/firmware/Output/Release/Exe/Blink.elf
+	@echo "--- post-build script: the firmware image's length and CRC stamped into its header"
+	$(MAKE) -C examples/postbuild run TESSA_BIN=$(BUILD_DIR)/bin OUT=$(BUILD_DIR)/example/postbuild
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
