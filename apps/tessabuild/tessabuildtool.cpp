@@ -37,10 +37,10 @@ const char notes[] =
     "reported, 130 terminated (SIGINT, SIGTERM). -check prints \"Project up to date\"\n"
     "(status 0) or \"out of date\" (status 1) and runs nothing.";
 
-class Options : public QTx::ToolArgParse
+class TessaBuildArgParse : public QTx::ToolArgParse
 {
 public:
-    Options() : ToolArgParse("tessabuild", synopsis, notes)
+    TessaBuildArgParse() : ToolArgParse("tessabuild", synopsis, notes)
     {
         addValue("-config", "NAME", &configuration,
                  "The build configuration (needed when there are several)");
@@ -241,7 +241,7 @@ QList<ProjectElement *> TessaBuildTool::requestNodes(const ProjectSystem &projec
 
 int TessaBuildTool::run(const QStringList &arguments)
 {
-    Options options;
+    TessaBuildArgParse options;
     if (const auto status = options.parseCommandLine(arguments))
         return *status;
     if (options.positional.size() > 2)
