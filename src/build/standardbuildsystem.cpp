@@ -249,19 +249,32 @@ int StandardBuildSystem::expectedSteps(const ProjectElement *node,
     if (node->kind() == NodeKind::File)
         return 1;
     int steps = 1;  // the link, archive, combination or external build
+    for (const ProjectElement *file : filesBelow(node, configuration, false)) {
+        if (hasOwnJob(file, configuration))
+            ++steps;
+    }
+    return steps;
+}
+
+std::vector<const ProjectElement *> StandardBuildSystem::filesBelow(
+    const ProjectElement *node, const QString &configuration, bool skipExcluded) const
+{
+    std::vector<const ProjectElement *> files;
     std::vector<const ProjectElement *> pending{node};
     while (!pending.empty()) {
         const ProjectElement *at = pending.back();
         pending.pop_back();
         for (const ProjectElement *child = at->firstChildNode(); child;
              child = child->nextSiblingNode()) {
+            if (skipExcluded && isExcluded(child, configuration))
+                continue;
             if (child->kind() == NodeKind::Folder)
                 pending.push_back(child);
-            else if (child->kind() == NodeKind::File && hasOwnJob(child, configuration))
-                ++steps;
+            else if (child->kind() == NodeKind::File)
+                files.push_back(child);
         }
     }
-    return steps;
+    return files;
 }
 
 ToolChain StandardBuildSystem::toolChain(const ProjectElement *node,

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 /// The build of the standard project types with the GNU tool chain: command lines are
 /// assembled from the property catalogue (include directories, definitions, language
 /// standard, optimization, debug information, warnings, linker script and options,
@@ -61,6 +63,12 @@ public:
 
 private:
     enum class Result { UpToDate, Built, Failed };
+
+    /// The files below `node`, through its folders at any depth; with `skipExcluded`,
+    /// excluded folders and files are left out.
+    std::vector<const ProjectElement *> filesBelow(const ProjectElement *node,
+                                                   const QString &configuration,
+                                                   bool skipExcluded) const;
     struct Step;  // the node, configuration, builder and options of one node build
 
     struct SourceNames

@@ -125,16 +125,10 @@ StandardBuildSystem::Result StandardBuildSystem::link(ProjectElement *project, c
 
     const ToolChain chain = toolChain(project, configuration);
     bool cpp = false;
-    std::vector<const ProjectElement *> pending{project};
-    while (!pending.empty() && !cpp) {
-        const ProjectElement *at = pending.back();
-        pending.pop_back();
-        for (const ProjectElement *child = at->firstChildNode(); child;
-             child = child->nextSiblingNode()) {
-            if (child->kind() == NodeKind::Folder)
-                pending.push_back(child);
-            else if (child->kind() == NodeKind::File)
-                cpp = cpp || fileAction(child, configuration) == FileAction::CompileCpp;
+    for (const ProjectElement *file : filesBelow(project, configuration, false)) {
+        if (fileAction(file, configuration) == FileAction::CompileCpp) {
+            cpp = true;
+            break;
         }
     }
     QStringList arguments{cpp ? chain.cppCompiler : chain.cCompiler};
@@ -250,20 +244,8 @@ StandardBuildSystem::Result StandardBuildSystem::combine(ProjectElement *project
     OutputCheck check;
     check.output = outputFileName(project, configuration);
     check.mustNotBeEmpty = false;
-    std::vector<const ProjectElement *> pending{project};
-    while (!pending.empty()) {
-        const ProjectElement *at = pending.back();
-        pending.pop_back();
-        for (const ProjectElement *child = at->firstChildNode(); child;
-             child = child->nextSiblingNode()) {
-            if (isExcluded(child, configuration))
-                continue;
-            if (child->kind() == NodeKind::Folder)
-                pending.push_back(child);
-            else if (child->kind() == NodeKind::File)
-                check.inputs.append(projects().absoluteFileName(child, configuration));
-        }
-    }
+    for (const ProjectElement *file : filesBelow(project, configuration, true))
+        check.inputs.append(projects().absoluteFileName(file, configuration));
     const QString name = project->name();
     if (m_checker.isCurrent(project, configuration, step.options, check, *step.builder)) {
         if (!(step.options & ProjectJob::Quiet)) {
