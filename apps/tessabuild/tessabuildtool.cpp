@@ -4,7 +4,6 @@
 #include "build/builder.h"
 #include "build/exportbuilder.h"
 #include "build/jobplanner.h"
-#include "build/logbuilder.h"
 #include "build/projectsystembuilder.h"
 #include "build/standardbuildsystem.h"
 
@@ -20,9 +19,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <memory>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -223,22 +220,6 @@ QString TessaBuildTool::chooseConfiguration(const ProjectElement *solution,
     return names.first();
 }
 
-QList<ProjectElement *> TessaBuildTool::requestNodes(const ProjectSystem &projects,
-                                                    ProjectElement *node,
-                                                    const QString &configuration)
-{
-    if (node->kind() != NodeKind::Solution || configuration == QLatin1String("Common")
-        || projects.buildConfigurations(node).contains(configuration))
-        return {node};
-    // A configuration of some projects only: the solution stands for those projects.
-    QList<ProjectElement *> nodes;
-    for (ProjectElement *project : projects.projects(node)) {
-        if (projects.definesConfiguration(project, configuration))
-            nodes.append(project);
-    }
-    return nodes;
-}
-
 int TessaBuildTool::run(const QStringList &arguments)
 {
     TessaBuildArgParse options;
@@ -256,7 +237,7 @@ int TessaBuildTool::run(const QStringList &arguments)
     Solution *solution = projects.loadSolution(options.positional.at(0));
     ProjectElement *node = findNode(solution->root(), options.positional.value(1));
     const QString configuration = chooseConfiguration(solution->root(), options.configuration);
-    const QList<ProjectElement *> nodes = requestNodes(projects, node, configuration);
+    const QList<ProjectElement *> nodes = ProjectSystemBuilder::requestNodes(projects, node, configuration);
     StandardBuildSystem system(&projects);
 
     if (options.check)
@@ -326,29 +307,12 @@ int TessaBuildTool::build(BuildSystem &system, const QList<ProjectElement *> &no
         progress.clear();
         print(line);
     });
-    std::vector<std::unique_ptr<LogBuilder>> builders;
-    QList<Builder *> slotBuilders;
-    for (int slot = 0; slot < buildSlots; ++slot) {
-        builders.push_back(std::make_unique<LogBuilder>(&log, options, verbose, slot + 1));
-        slotBuilders.append(builders.back().get());
-    }
     StopSignals signalHandlers;
-    int result = ProjectSystemBuilder::NothingBuilt;
-    for (ProjectElement *node : nodes) {
-        ProjectSystemBuilder scheduler(&system);
-        scheduler.start(node, configuration, buildSlots, slotBuilders, &progress, options);
-        int nodeResult = 0;
-        while (scheduler.step(&nodeResult)) {
-            if (stopRequested)
-                scheduler.cancel();
+    const int result = ProjectSystemBuilder::runLogged(
+        system, nodes, configuration, options, buildSlots, verbose, log, &progress, [&progress] {
             progress.restore();
-        }
-        result = std::max(result, nodeResult);  // the results are ordered by weight
-        if (result == ProjectSystemBuilder::Cancelled
-            || (result == ProjectSystemBuilder::Failed && !(options & ProjectJob::KeepGoing)))
-            break;
-    }
-    log.endOpenGroups();
+            return bool(stopRequested);
+        });
     progress.clear();
     print(ProjectSystemBuilder::summaryLine(result, log));
     return ProjectSystemBuilder::exitStatus(result, log);

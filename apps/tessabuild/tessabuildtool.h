@@ -27,12 +27,6 @@ public:
     static QString chooseConfiguration(const ProjectElement *solution,
                                        const QString &requested);
 
-    /// What a request on `node` builds: the node itself, or for the solution in a
-    /// configuration that only some projects define, those projects.
-    static QList<ProjectElement *> requestNodes(const ProjectSystem &projects,
-                                                ProjectElement *node,
-                                                const QString &configuration);
-
 private:
     int check(BuildSystem &system, const QList<ProjectElement *> &nodes,
               const QString &configuration);

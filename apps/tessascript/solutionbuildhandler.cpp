@@ -1,7 +1,6 @@
 #include "solutionbuildhandler.h"
 
 #include "build/buildlog.h"
-#include "build/logbuilder.h"
 #include "build/projectjob.h"
 #include "build/projectsystembuilder.h"
 #include "build/standardbuildsystem.h"
@@ -11,8 +10,6 @@
 #include "qtx/hexception.h"
 #include "qtx/toolentry.h"
 #include "qtx/toolsupport.h"
-
-#include <vector>
 
 namespace {
 
@@ -80,24 +77,13 @@ int SolutionBuildHandler::build(ProjectElement *node, const QString &configurati
                                 quint32 options, const std::function<bool()> &stopRequested)
 {
     const auto print = [](const QString &line) { QTx::writeStandardOutput(line.toUtf8() + '\n'); };
-    const int slotCount = ProjectSystemBuilder::slotCountFor(0);
     BuildLog log;
     log.setEchoWholeGroups(true);
     log.setEcho(print);
-    std::vector<std::unique_ptr<LogBuilder>> builders;
-    QList<Builder *> slotBuilders;
-    for (int slot = 0; slot < slotCount; ++slot) {
-        builders.push_back(std::make_unique<LogBuilder>(&log, options, false, slot + 1));
-        slotBuilders.append(builders.back().get());
-    }
-    ProjectSystemBuilder scheduler(m_system.get());
-    scheduler.start(node, configuration, slotCount, slotBuilders, nullptr, options);
-    int result = 0;
-    while (scheduler.step(&result)) {
-        if (stopRequested && stopRequested())
-            scheduler.cancel();
-    }
-    log.endOpenGroups();
+    const int result = ProjectSystemBuilder::runLogged(
+        *m_system, ProjectSystemBuilder::requestNodes(m_projects, node, configuration),
+        configuration, options, ProjectSystemBuilder::slotCountFor(0), false, log, nullptr,
+        stopRequested);
     print(ProjectSystemBuilder::summaryLine(result, log));
     return result;
 }

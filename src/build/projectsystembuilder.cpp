@@ -5,6 +5,7 @@
 #include "logbuilder.h"
 
 #include "projectsystem/projectelement.h"
+#include "projectsystem/projectsystem.h"
 
 #include <unistd.h>
 
@@ -239,6 +240,49 @@ QString ProjectSystemBuilder::summaryLine(int result, const BuildLog &log)
     if (!counts.isEmpty())
         line += " (" + counts.join(QStringLiteral(", ")) + ")";
     return line;
+}
+
+QList<ProjectElement *> ProjectSystemBuilder::requestNodes(const ProjectSystem &projects,
+                                                          ProjectElement *node,
+                                                          const QString &configuration)
+{
+    if (node->kind() != NodeKind::Solution || configuration == QLatin1String("Common")
+        || projects.buildConfigurations(node).contains(configuration))
+        return {node};
+    QList<ProjectElement *> nodes;
+    for (ProjectElement *project : projects.projects(node)) {
+        if (projects.definesConfiguration(project, configuration))
+            nodes.append(project);
+    }
+    return nodes;
+}
+
+int ProjectSystemBuilder::runLogged(BuildSystem &system, const QList<ProjectElement *> &nodes,
+                                    const QString &configuration, quint32 options,
+                                    int slotCount, bool verbose, BuildLog &log, Idler *observer,
+                                    const std::function<bool()> &poll)
+{
+    std::vector<std::unique_ptr<LogBuilder>> builders;
+    QList<Builder *> slotBuilders;
+    for (int slot = 0; slot < slotCount; ++slot) {
+        builders.push_back(std::make_unique<LogBuilder>(&log, options, verbose, slot + 1));
+        slotBuilders.append(builders.back().get());
+    }
+    int result = NothingBuilt;
+    for (ProjectElement *node : nodes) {
+        ProjectSystemBuilder scheduler(&system);
+        scheduler.start(node, configuration, slotCount, slotBuilders, observer, options);
+        int nodeResult = 0;
+        while (scheduler.step(&nodeResult)) {
+            if (poll && poll())
+                scheduler.cancel();
+        }
+        result = std::max(result, nodeResult);  // the results are ordered by weight
+        if (result == Cancelled || (result == Failed && !(options & ProjectJob::KeepGoing)))
+            break;
+    }
+    log.endOpenGroups();
+    return result;
 }
 
 int ProjectSystemBuilder::exitStatus(int result, const BuildLog &log)

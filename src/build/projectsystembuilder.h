@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <poll.h>
 #include <vector>
@@ -16,6 +17,7 @@
 class BuildLog;
 class BuildSystem;
 class ProjectElement;
+class ProjectSystem;
 class ProjectSystemBuilder;
 
 /// One job in progress on one build slot. The job's steps are recorded once, by running
@@ -134,6 +136,20 @@ public:
     /// The exit status of a command-line build: 0 up to date or complete, 130
     /// terminated, 1 failed or whenever an error was reported.
     static int exitStatus(int result, const BuildLog &log);
+    /// What building `node` in `configuration` builds: the node itself, except for a
+    /// solution built in a configuration that only some of its projects define, which
+    /// stands for those projects.
+    static QList<ProjectElement *> requestNodes(const ProjectSystem &projects,
+                                                ProjectElement *node,
+                                                const QString &configuration);
+    /// A whole build as the command-line tools and scripts run it: one LogBuilder per
+    /// slot writing into `log`, the nodes in turn (ending at a cancel, or at a failure
+    /// without KeepGoing), then the log's open groups closed. `poll` runs after every
+    /// step; an answer of true cancels the build. Answers the weightiest Result.
+    static int runLogged(BuildSystem &system, const QList<ProjectElement *> &nodes,
+                         const QString &configuration, quint32 options, int slotCount,
+                         bool verbose, BuildLog &log, Idler *observer,
+                         const std::function<bool()> &poll);
     /// A requested slot count made valid: 0 means one per processor online
     /// (`processors`, or the system's count when negative), and at most maxSlots.
     static int slotCountFor(int requested, int processors = -1);
